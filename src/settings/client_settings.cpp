@@ -1,0 +1,50 @@
+#include "settings/client_settings.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "i18n/text_codec.h"
+#include "settings/platform_paths.h"
+
+namespace tessar {
+
+void FillClientDefaults(ClientSettings& s, const std::string& dataDirectory) {
+  std::memset(&s, 0, sizeof s);
+  for (int b = 0; b < kBoardCount; ++b) {
+    s.remoteBoard[b] = b;
+    s.pollInterval[b] = 2;
+  }
+  s.serverCount = 1;
+  StoreFieldBytes(s.serverAddress[0], "127.0.0.1");
+  StoreFieldBytes(s.clientDataDirectory, dataDirectory.substr(0, Cp949PrefixLength(dataDirectory, 80)));
+}
+
+void FillClientDefaults(ClientSettings& s) { FillClientDefaults(s, DefaultDataDirectory("Tessview")); }
+
+bool LoadClientSettings(const std::string& path, ClientSettings& s) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    FillClientDefaults(s);
+    return false;
+  }
+  std::memset(&s, 0, sizeof s);
+  in.read(reinterpret_cast<char*>(&s), sizeof s);
+  return true;
+}
+
+bool WriteClientSettings(const std::string& path, const ClientSettings& s) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(reinterpret_cast<const char*>(&s), sizeof s);
+  out.close();
+  return static_cast<bool>(out);
+}
+
+bool SetServerAddress(ClientSettings& s, int index, const std::string& address) {
+  if (index < 0 || index >= kServerAddressCount) return false;
+  if (address.size() >= kServerAddressSize || address.find('\0') != std::string::npos) return false;
+  StoreFieldBytes(s.serverAddress[index], address);
+  return true;
+}
+
+}  // namespace tessar

@@ -1,0 +1,57 @@
+// The viewer's own settings file: language, axis mode, which server board
+// each local board takes, poll intervals, the server address list and the
+// data directory. 372 bytes, little-endian, no header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "settings/board_settings.h"
+
+namespace tessar {
+
+constexpr int kServerAddressCount = 10;
+constexpr std::size_t kServerAddressSize = 25;
+constexpr std::size_t kClientDirectorySize = 82;
+
+struct ClientSettings {
+  std::uint8_t englishUi;
+  std::uint8_t elapseTimeAxis;
+  std::uint8_t padding2[2];
+  std::int32_t remoteBoard[kBoardCount];
+  std::int32_t pollInterval[kBoardCount];
+  std::int32_t serverCount;
+  char serverAddress[kServerAddressCount][kServerAddressSize];
+  char clientDataDirectory[kClientDirectorySize];
+};
+
+static_assert(sizeof(ClientSettings) == 372);
+static_assert(std::is_trivially_copyable_v<ClientSettings>);
+static_assert(offsetof(ClientSettings, englishUi) == 0);
+static_assert(offsetof(ClientSettings, elapseTimeAxis) == 1);
+static_assert(offsetof(ClientSettings, padding2) == 2);
+static_assert(offsetof(ClientSettings, remoteBoard) == 4);
+static_assert(offsetof(ClientSettings, pollInterval) == 20);
+static_assert(offsetof(ClientSettings, serverCount) == 36);
+static_assert(offsetof(ClientSettings, serverAddress) == 40);
+static_assert(offsetof(ClientSettings, clientDataDirectory) == 290);
+constexpr std::size_t kClientSettingsSize = sizeof(ClientSettings);
+
+void FillClientDefaults(ClientSettings& settings, const std::string& dataDirectory);
+void FillClientDefaults(ClientSettings& settings);
+
+// Defaults when the file is missing; otherwise zeros and up to 372 bytes of
+// the file (a short file leaves the rest zero). True when the file was read.
+bool LoadClientSettings(const std::string& path, ClientSettings& settings);
+
+// Writes the 372 bytes, creating or truncating the file; false, having
+// written nothing, when it cannot be opened.
+bool WriteClientSettings(const std::string& path, const ClientSettings& settings);
+
+// Stores an address into entry `index` of the address list. An address that
+// does not fit its 25-byte field (24 characters and the terminator) is
+// refused: false, and the entry is left as it was.
+bool SetServerAddress(ClientSettings& settings, int index, const std::string& address);
+
+}  // namespace tessar

@@ -1,0 +1,53 @@
+#include "test_support.h"
+
+#include <QProcess>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tessar::test {
+
+std::string BinPath(const std::string& name) { return std::string(TESSAR_BIN_DIR) + "/" + name; }
+
+std::string SourcePath(const std::string& relative) {
+  return std::string(TESSAR_SOURCE_DIR) + "/" + relative;
+}
+
+std::vector<unsigned char> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const void* data, std::size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  WriteBytes(path, bytes.data(), bytes.size());
+}
+
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+ProcessResult RunProcess(const std::string& program, const QStringList& arguments, int timeoutMs) {
+  QProcess process;
+  process.start(QString::fromStdString(program), arguments);
+  ProcessResult result;
+  if (!process.waitForStarted(timeoutMs)) {
+    result.err = "could not start " + program;
+    return result;
+  }
+  process.closeWriteChannel();
+  result.finished = process.waitForFinished(timeoutMs);
+  if (!result.finished) {
+    process.kill();
+    process.waitForFinished(1000);
+  }
+  result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  result.out = process.readAllStandardOutput().toStdString();
+  result.err = process.readAllStandardError().toStdString();
+  return result;
+}
+
+}  // namespace tessar::test

@@ -1,0 +1,32 @@
+// Helpers shared by the test suites: built programs, temporary folders, files,
+// child processes.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+namespace tessar::test {
+
+// Path of a program built by this tree (tessar, tessview, orva-sim, ...).
+std::string BinPath(const std::string& name);
+std::string SourcePath(const std::string& relative);
+
+std::vector<unsigned char> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+void WriteBytes(const std::string& path, const void* data, std::size_t size);
+bool FileExists(const std::string& path);
+
+struct ProcessResult {
+  int exitCode = -1;
+  bool finished = false;
+  std::string out;
+  std::string err;
+};
+
+// Runs a program to its end (killed after `timeoutMs`).
+ProcessResult RunProcess(const std::string& program, const QStringList& arguments,
+                         int timeoutMs = 30000);
+
+}  // namespace tessar::test
