@@ -37,7 +37,7 @@ bool ReplyCollector::Feed(char c) {
   return true;
 }
 
-const MessagePair& MessageOf(ConfigOutcome outcome) {
+const DeviceMessage& MessageOf(ConfigOutcome outcome) {
   namespace m = device_messages;
   switch (outcome) {
     case ConfigOutcome::Ok: return m::kOk;

@@ -51,7 +51,7 @@ enum class ConfigOutcome {
   BadValue,             // "Error 1098": a number that does not convert, a value that does not fit
 };
 
-const MessagePair& MessageOf(ConfigOutcome outcome);
+const DeviceMessage& MessageOf(ConfigOutcome outcome);
 
 struct ConfigParseResult {
   ConfigOutcome outcome = ConfigOutcome::NoModelSection;

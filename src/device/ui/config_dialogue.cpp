@@ -1,0 +1,81 @@
+#include "device/ui/config_dialogue.h"
+
+#include "device/device_messages.h"
+#include "device/port_names.h"
+
+namespace tessar {
+
+ConfigDialogue::ConfigDialogue(SerialChannel& channel, QObject* parent)
+    : QObject(parent), channel_(channel) {
+  timerC_.setObjectName("TimerC");
+  timerC_.setInterval(kReplyTimeoutMs);
+  connect(&timerC_, &QTimer::timeout, this, &ConfigDialogue::OnTimerC);
+  connect(&channel_, &SerialChannel::RxChar, this, &ConfigDialogue::OnRxChar);
+}
+
+QString ConfigDialogue::Text(const DeviceMessage& message) const {
+  return QString::fromUtf8(message.Text(koreanUi_));
+}
+
+void ConfigDialogue::GetConfigure(int board, int itemIndex, const QString& itemText,
+                                  SerialChannel* boardPort, const BoardSettings& record) {
+  if (board < 0 || board >= kBoardCount) return;
+  if (boardPort && boardPort->Connected()) boardPort->Close();
+  if (channel_.Connected()) channel_.Close();
+  if (itemIndex <= 0) {
+    emit StatusMessage(Text(device_messages::kSelectPort));
+    return;
+  }
+  configBoard_ = board;
+  portNumber_ = PortNumberOfItem(itemIndex, itemText.toStdString());
+  record_ = record;
+  channel_.SetPort(itemText);
+  if (!channel_.Open()) {
+    channel_.Close();
+    const QString suffix = Text(device_messages::kConfigPortOpenFailed);
+    emit StatusMessage(koreanUi_ ? itemText + suffix : suffix + itemText);
+    return;
+  }
+  channel_.ClearBuffer(true, true);
+  channel_.WriteStr(kConfigCommand);
+  BeginDialogue();
+}
+
+void ConfigDialogue::BeginDialogue() {
+  timerC_.start();
+  active_[configBoard_] = true;
+  emit DialogueRunning(true);
+}
+
+void ConfigDialogue::EndDialogue() {
+  timerC_.stop();
+  active_[configBoard_] = false;
+  emit DialogueRunning(false);
+}
+
+void ConfigDialogue::OnTimerC() {
+  timerC_.stop();
+  if (active_[configBoard_]) emit MessageBox(Text(device_messages::kNoReply));
+  EndDialogue();
+}
+
+void ConfigDialogue::OnRxChar(int) {
+  // Outside a dialogue the characters stay unread until the channel is
+  // closed by the next Get Configure.
+  if (!active_[configBoard_]) return;
+  const QByteArray text = channel_.ReadStr(static_cast<int>(channel_.InQueue()));
+  for (char c : text) {
+    if (!collector_.Feed(c)) continue;
+    EndDialogue();
+    const int board = configBoard_;
+    const ConfigParseResult result = ParseConfigReply(collector_.ReplyText, board, portNumber_, record_);
+    if (result.modelKind >= 0) emit ModelKindFound(board, result.modelKind);
+    emit Parsed(board, result.outcome);
+    if (result.outcome == ConfigOutcome::Ok) emit Configured(board, record_, result.outcome);
+    emit MessageBox(Text(MessageOf(result.outcome)));
+    // The dialogue is over: what follows the reply is not acted on.
+    break;
+  }
+}
+
+}  // namespace tessar
