@@ -1,0 +1,216 @@
+#include "acquisition/acquisition_cycle.h"
+
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "acquisition/fixed_format.h"
+#include "acquisition/recording_file.h"
+#include "acquisition/thermocouple.h"
+#include "common/clock.h"
+#include "common/date_time.h"
+
+namespace tessar {
+namespace {
+
+// Whole seconds as a date-time span.
+double SecondsAsDays(std::int64_t seconds) { return static_cast<double>(seconds) / kSecondsPerDay; }
+
+ChartPoint MakeChartPoint(RunState& run, const ConversionState& conversion, double now,
+                          const CycleInputs& inputs) {
+  ChartPoint point;
+  point.x = inputs.elapsedAxis ? now - run.StartTime : now;
+  run.LastChartX = point.x;
+  if (inputs.scrollChart) {
+    std::int64_t interval = inputs.settings->sampleInterval;
+    if (interval < 1) interval = 1;
+    point.automaticAxis = false;
+    point.axisMin = point.x - SecondsAsDays(35 * interval);
+    point.axisMax = point.x + SecondsAsDays(5 * interval);
+  } else {
+    point.automaticAxis = true;
+    point.axisMin = run.ChartOrigin;
+    point.axisMax = point.x;
+  }
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (conversion.ChannelInvalid[i] == 0) {
+      point.y[i] = conversion.ChannelValue[i];
+    } else {
+      point.y[i] = NoDataValue;
+      point.hideSeries[i] = run.SampleCount < kHiddenSeriesRecords;
+    }
+  }
+  return point;
+}
+
+}  // namespace
+
+std::array<std::string, kChannelCount> ValueBoxTexts(const ConversionState& state,
+                                                     int modelKind) {
+  std::array<std::string, kChannelCount> texts;
+  const int last = LastChannelSlot(modelKind);
+  const bool typeA = state.BoardTypeLetter == 'A';
+  for (int k = 1; k <= kChannelCount; ++k) {
+    const int precision = typeA ? 0 : (k == last ? 3 : 2);
+    texts[k - 1] = FormatColumn(state.ChannelValue[k], precision);
+  }
+  return texts;
+}
+
+std::string MemoLine(std::int32_t sampleCount, double now, const ConversionState& state,
+                     int modelKind) {
+  char head[64];
+  std::snprintf(head, sizeof head, "%6d %s ", static_cast<int>(sampleCount),
+                FormatShortDateTime(now).c_str());
+  std::string line = head;
+  const int last = LastChannelSlot(modelKind);
+  for (int i = 0; i <= last; ++i) {
+    line += FormatColumn(state.ChannelValue[i], i == last ? 3 : 2);
+  }
+  return line;
+}
+
+CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
+                      const CycleInputs& inputs) {
+  CycleOutcome out;
+  FrameState& frame = state.frame;
+  RunState& run = state.run;
+  ConversionState& conversion = state.conversion;
+  const BoardSettings& settings = *inputs.settings;
+
+  // 1. The indicator blinks once per processed frame.
+  run.IndicatorOn = !run.IndicatorOn;
+  out.indicatorColour = run.IndicatorOn ? kIndicatorRed : kIndicatorWhite;
+
+  // 2. Too short to be a frame.
+  const std::size_t length = frameText ? strnlen(frameText, kFrameTextSize) : 0;
+  if (length < kShortestFrame) return out;
+  out.processed = true;
+
+  // 3. Start of a run.
+  if (run.SampleCount < 1) {
+    run.StartTime = now;
+    run.ChartOrigin = inputs.elapsedAxis ? 0.0 : run.StartTime;
+    out.startLabel = FormatDateTime(run.StartTime);
+    run.RecordFileName =
+        NewRecordingFileName(inputs.dataDirectory, inputs.board, now, run.RecordFileHour);
+    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+  }
+
+  // 4.
+  frame.MissedTicks = -2;
+
+  // 5. Conversion and median filter.
+  ConvertFrame(conversion, frameText, kFrameTextSize, frame.ModelKind, settings, inputs.controls,
+               run.SampleCount);
+
+  // 6. Alarm check of the converted values.
+  if (inputs.alarmCheck) inputs.alarmCheck(inputs.board, state);
+
+  // 7. Value boxes.
+  out.valueTexts = ValueBoxTexts(conversion, frame.ModelKind);
+
+  // 8. The shared network logs are kept short.
+  out.checkNetworkLogs = true;
+
+  // 9. Record only when the countdown has run out, or for a run's first record.
+  if (run.SampleCount > 0 && frame.RecordCountdown > 0) return out;
+  out.recorded = true;
+
+  // 10.
+  frame.RecordCountdown = settings.sampleInterval;
+  frame.FrameReady = false;
+
+  // 11. Chart point.
+  out.chartPoint = MakeChartPoint(run, conversion, now, inputs);
+  ++run.ChartPointCount;
+
+  // 12.
+  ++run.SampleCount;
+
+  // 13. Memo line.
+  out.memoLine = MemoLine(run.SampleCount, now, conversion, frame.ModelKind);
+  if (!run.MemoPaused) {
+    out.memoAppend = true;
+    if (++run.MemoLineCount >= kMemoLineLimit) {
+      out.memoClear = true;
+      run.MemoLineCount = 0;
+    }
+  }
+
+  // 14. A new file for each clock hour.
+  if (DecodeDateTime(now).hour != run.RecordFileHour) {
+    run.RecordFileName =
+        NewRecordingFileName(inputs.dataDirectory, inputs.board, now, run.RecordFileHour);
+    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+  }
+
+  // 15. Titles or channel names changed since the header was written.
+  if (run.HeaderDirty) {
+    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+    run.HeaderDirty = false;
+  }
+
+  // 16. The record. A file that is not there (its directory could not be
+  // created when it was named, or it was removed since) first gets its
+  // directory and header, so that no recording file ever starts without one.
+  std::error_code missing;
+  if (!std::filesystem::exists(run.RecordFileName, missing)) {
+    std::filesystem::create_directories(run.RecordFileName.parent_path(), missing);
+    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+  }
+  RecordingRecord record;
+  record.time = now;
+  for (int i = 0; i < kSlotCount; ++i) record.values[i] = conversion.ChannelValue[i];
+  out.recordWritten = AppendRecordingRecord(run.RecordFileName, record);
+
+  // 17. Chart limit: start again empty, the left end at the last point.
+  if (run.ChartPointCount >= kChartPointLimit) {
+    out.chartCleared = true;
+    run.ChartPointCount = 0;
+    run.ChartOrigin = run.LastChartX;
+  }
+  return out;
+}
+
+std::array<std::optional<CycleOutcome>, kBoardCount> AcquisitionTick(
+    std::array<BoardRunState, kBoardCount>& boards,
+    const std::array<CycleInputs, kBoardCount>& inputs) {
+  std::array<std::optional<CycleOutcome>, kBoardCount> outcomes;
+  for (BoardRunState& b : boards) --b.frame.RecordCountdown;
+  if (AcquisitionHold) return outcomes;
+  for (int b = 0; b < kBoardCount; ++b) {
+    FrameState& frame = boards[b].frame;
+    if (frame.FrameReady) {
+      std::memcpy(frame.ServedFrame, frame.FrameText, kServedFrameBytes);
+      outcomes[b] = RunCycle(boards[b], frame.FrameText, Now(), inputs[b]);
+    } else {
+      ++frame.MissedTicks;
+    }
+  }
+  return outcomes;
+}
+
+RestartMessage RestartRun(BoardRunState& state, int board) {
+  state.run.SampleCount = 0;
+  state.run.MemoLineCount = 0;
+  state.run.ChartPointCount = 0;
+  for (int i = 0; i < kSlotCount; ++i) {
+    state.conversion.MedianWindow[i].Clear();
+    state.conversion.ChannelValue[i] = NoDataValue;
+  }
+  state.frame.RecordCountdown = 0;
+  state.frame.FrameReady = false;
+  char korean[96];
+  char english[64];
+  std::snprintf(korean, sizeof korean, "차트 %d 기록 재시작되었습니다.", board + 1);
+  std::snprintf(english, sizeof english, "Chart %d recording re-started.", board + 1);
+  return {korean, english};
+}
+
+void ApplySampleInterval(BoardSettings& settings, FrameState& frame, int position) {
+  settings.sampleInterval = position;
+  frame.RecordCountdown = position;
+}
+
+}  // namespace tessar

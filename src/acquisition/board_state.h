@@ -1,0 +1,34 @@
+// Everything the acquisition keeps per board: the frame buffers shared with
+// reception and the network, the conversion state and the state of the run.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "acquisition/conversion.h"
+#include "device/frame_state.h"
+
+namespace tessar {
+
+// The state of a board's recording run.
+struct RunState {
+  std::int32_t SampleCount = 0;   // records since the run started; 0 = the next cycle starts one
+  double StartTime = 0.0;         // time of the run's first record
+  double ChartOrigin = 0.0;       // left end of the non-scrolling time axis
+  double LastChartX = 0.0;        // x of the last chart point
+  std::filesystem::path RecordFileName;  // current recording file
+  std::int16_t RecordFileHour = 0;       // hour at which it was named
+  bool HeaderDirty = false;       // titles or channel names changed: rewrite the header
+  bool MemoPaused = false;        // the memo takes no lines while set
+  bool IndicatorOn = false;       // activity indicator: painted red (true) or white
+  std::int32_t ChartPointCount = 0;  // points in each series of the board's chart
+  std::int32_t MemoLineCount = 0;    // lines in the board's memo
+};
+
+struct BoardRunState {
+  FrameState frame;
+  ConversionState conversion;
+  RunState run;
+};
+
+}  // namespace tessar

@@ -1,0 +1,362 @@
+#include "acquisition/acquisition_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstring>
+#include <fstream>
+
+#include "acquisition/fixed_format.h"
+#include "acquisition/recording_file.h"
+#include "acquisition/thermocouple.h"
+#include "common/clock.h"
+#include "common/date_time.h"
+#include "i18n/text_codec.h"
+#include "test_support.h"
+
+namespace tessar {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FileBytes(const fs::path& path) {
+  const std::vector<unsigned char> bytes = test::ReadBytes(path.string());
+  return std::string(bytes.begin(), bytes.end());
+}
+
+double LeDouble(const std::string& bytes, std::size_t offset) {
+  double v;
+  std::memcpy(&v, bytes.data() + offset, 8);
+  return v;
+}
+
+// Four boards: board A a kind-1 mV board whose counts are millivolts.
+class CycleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_ = fs::path(tmp_.path().toStdString()) / "data";
+    for (int b = 0; b < kBoardCount; ++b) {
+      FillBoardDefaults(settings_[b], b, data_.string());
+      for (int k = 0; k < kSlotCount; ++k) settings_[b].channelRangeMv[k] = kFullScaleCount;
+      settings_[b].boardSensorType = 7;  // per-channel types, all mV
+      inputs_[b].board = b;
+      inputs_[b].settings = &settings_[b];
+      inputs_[b].dataDirectory = data_;
+      boards_[b].frame.ModelKind = 1;
+      boards_[b].frame.FrameLength = 40;
+      ApplyConversionSettings(boards_[b].conversion, settings_[b], 1);
+    }
+  }
+
+  void Deliver(int b, const char* frame = "000000, 000001, 000002, 800000, 000004\r\n") {
+    std::strncpy(boards_[b].frame.FrameText, frame, kFrameTextSize - 1);
+    boards_[b].frame.FrameReady = true;
+  }
+
+  std::optional<CycleOutcome> Tick(int b = 0) { return AcquisitionTick(boards_, inputs_)[b]; }
+
+  fs::path BoardDir(int b, double now) { return RecordingDirectory(data_, b, now); }
+
+  QTemporaryDir tmp_;
+  fs::path data_;
+  BoardSettings settings_[kBoardCount];
+  std::array<CycleInputs, kBoardCount> inputs_;
+  std::array<BoardRunState, kBoardCount> boards_;
+  ManualClock clock_{EncodeDateTime({2026, 12, 8, 14, 5, 32})};
+  ScopedClock scoped_{clock_};
+};
+
+TEST_F(CycleTest, FirstCycleOfARunRecordsDespiteThePositiveCountdown) {
+  Deliver(0);
+  ASSERT_EQ(boards_[0].frame.RecordCountdown, 3);
+  const auto out = Tick();
+  ASSERT_TRUE(out.has_value());
+  EXPECT_TRUE(out->processed);
+  EXPECT_TRUE(out->recorded);
+  EXPECT_EQ(out->startLabel, std::optional<std::string>("2026-12-08 14:05:32"));
+  EXPECT_EQ(out->indicatorColour, kIndicatorRed);
+  EXPECT_EQ(boards_[0].run.SampleCount, 1);
+  EXPECT_EQ(boards_[0].run.StartTime, clock_.Now());
+  EXPECT_FALSE(boards_[0].frame.FrameReady);
+  EXPECT_EQ(boards_[0].frame.RecordCountdown, 1);  // sampleInterval
+  EXPECT_EQ(boards_[0].frame.MissedTicks, -2);
+  EXPECT_EQ(std::memcmp(boards_[0].frame.ServedFrame, boards_[0].frame.FrameText, 80), 0);
+
+  // The new file is the header followed by the first record.
+  const fs::path file = BoardDir(0, clock_.Now()) / "140532.ORV";
+  EXPECT_EQ(boards_[0].run.RecordFileName, file);
+  const std::string bytes = FileBytes(file);
+  ASSERT_EQ(bytes.size(), 624u);
+  EXPECT_EQ(LeDouble(bytes, 536), clock_.Now());  // StartTime in the header
+  EXPECT_EQ(LeDouble(bytes, 544), clock_.Now());  // time of the record
+  EXPECT_EQ(LeDouble(bytes, 544 + 8 + 8 * 2), 2.0);
+  EXPECT_EQ(LeDouble(bytes, 544 + 8 + 8 * 3), NoDataValue);
+  EXPECT_EQ(LeDouble(bytes, 544 + 8 + 8 * 8), NoDataValue);
+
+  // Boards without a frame count missed ticks.
+  EXPECT_FALSE(AcquisitionTick(boards_, inputs_)[1].has_value());
+  EXPECT_EQ(boards_[1].frame.MissedTicks, 1);
+}
+
+TEST_F(CycleTest, IntervalFiveRecordsEveryFifthTickAndRefreshesEveryTick) {
+  settings_[0].sampleInterval = 5;
+  int records = 0;
+  int refreshed = 0;
+  std::vector<std::string> memo;
+  for (int tick = 0; tick < 11; ++tick) {
+    Deliver(0);  // a frame every second
+    const auto out = Tick();
+    ASSERT_TRUE(out.has_value());
+    refreshed += out->processed;
+    if (out->recorded) {
+      ++records;
+      memo.push_back(out->memoLine);
+      EXPECT_TRUE(tick == 0 || tick == 5 || tick == 10) << tick;
+    }
+    EXPECT_EQ(out->valueTexts[1], "   2.00 ");
+    clock_.AdvanceSeconds(1);
+  }
+  EXPECT_EQ(records, 3);
+  EXPECT_EQ(refreshed, 11);
+  EXPECT_EQ(memo[2].substr(0, 22), "     3 12-08 14:05:42 ");
+  const std::string bytes = FileBytes(boards_[0].run.RecordFileName);
+  EXPECT_EQ(bytes.size(), 544u + 3 * 80);
+}
+
+TEST_F(CycleTest, TheSameFrameIsShownEveryTickButRecordedOnce) {
+  settings_[0].sampleInterval = 3;
+  Deliver(0);
+  EXPECT_TRUE(Tick()->recorded);
+  // FrameReady is cleared by the record, so the board waits for a new frame.
+  EXPECT_FALSE(Tick().has_value());
+  EXPECT_EQ(boards_[0].frame.MissedTicks, -1);
+}
+
+TEST_F(CycleTest, RunCrossingTheHourContinuesInANewFile) {
+  clock_.Set(EncodeDateTime({2026, 12, 8, 9, 59, 58}));
+  for (int i = 0; i < 3; ++i) {
+    Deliver(0);
+    ASSERT_TRUE(Tick()->recorded);
+    clock_.AdvanceSeconds(1);
+  }
+  const fs::path dir = BoardDir(0, clock_.Now());
+  const std::string first = FileBytes(dir / "095958.ORV");
+  const std::string second = FileBytes(dir / "100000.ORV");
+  EXPECT_EQ(first.size(), 544u + 2 * 80);
+  EXPECT_EQ(second.size(), 544u + 80);
+  EXPECT_EQ(boards_[0].run.RecordFileHour, 10);
+  // The run's start stays in every header of the run.
+  EXPECT_EQ(LeDouble(second, 536), EncodeDateTime({2026, 12, 8, 9, 59, 58}));
+  EXPECT_EQ(first.substr(0, 544), second.substr(0, 544));
+  EXPECT_EQ(boards_[0].run.SampleCount, 3);
+}
+
+TEST_F(CycleTest, MidnightStartsANewDayDirectory) {
+  clock_.Set(EncodeDateTime({2026, 12, 8, 23, 59, 59}));
+  Deliver(0);
+  Tick();
+  clock_.AdvanceSeconds(1);
+  Deliver(0);
+  Tick();
+  EXPECT_EQ(boards_[0].run.RecordFileName, data_ / "20261209" / "A" / "000000.ORV");
+  EXPECT_EQ(FileBytes(boards_[0].run.RecordFileName).size(), 624u);
+}
+
+TEST_F(CycleTest, HeaderRewriteKeepsRecordsInPlace) {
+  for (int i = 0; i < 2; ++i) {
+    Deliver(0);
+    Tick();
+    clock_.AdvanceSeconds(1);
+  }
+  const std::string before = FileBytes(boards_[0].run.RecordFileName);
+  StoreFieldBytes(settings_[0].jobTitle, "Renamed job");
+  StoreFieldBytes(settings_[0].channelName[2], "Inlet");
+  boards_[0].run.HeaderDirty = true;
+  Deliver(0);
+  Tick();
+  EXPECT_FALSE(boards_[0].run.HeaderDirty);
+  const std::string after = FileBytes(boards_[0].run.RecordFileName);
+  ASSERT_EQ(after.size(), before.size() + 80);
+  EXPECT_EQ(after.substr(11, 12), std::string("Renamed job\0", 12));
+  EXPECT_EQ(after.substr(335 + 2 * 21, 6), std::string("Inlet\0", 6));
+  EXPECT_EQ(after.substr(544, 160), before.substr(544, 160));
+}
+
+TEST_F(CycleTest, ChartPointsAxisAndHiddenSeries) {
+  settings_[0].sampleInterval = 5;
+  inputs_[0].scrollChart = true;
+  Deliver(0);
+  auto out = Tick();
+  const ChartPoint& p = out->chartPoint;
+  EXPECT_EQ(p.x, clock_.Now());
+  EXPECT_FALSE(p.automaticAxis);
+  EXPECT_NEAR((p.x - p.axisMin) * 86400.0, 175.0, 1e-6);
+  EXPECT_NEAR((p.axisMax - p.x) * 86400.0, 25.0, 1e-6);
+  EXPECT_EQ(p.y[2], 2.0);
+  EXPECT_EQ(p.y[3], NoDataValue);  // 0x800000
+  EXPECT_TRUE(p.hideSeries[3]);
+  EXPECT_TRUE(p.hideSeries[8]);
+  EXPECT_FALSE(p.hideSeries[2]);
+
+  // Elapsed-time axis, not scrolling; after five records absent channels are
+  // plotted at the sentinel but no longer switched off.
+  inputs_[0].scrollChart = false;
+  inputs_[0].elapsedAxis = true;
+  RestartRun(boards_[0], 0);
+  const double start = clock_.Now();
+  for (int i = 0; i < 6; ++i) {
+    Deliver(0);
+    out = Tick();
+    ASSERT_TRUE(out->recorded);
+    EXPECT_TRUE(out->chartPoint.automaticAxis);
+    EXPECT_EQ(out->chartPoint.axisMin, 0.0);
+    EXPECT_EQ(out->chartPoint.hideSeries[3], i < 5) << i;
+    EXPECT_EQ(out->chartPoint.y[3], NoDataValue);
+    clock_.AdvanceSeconds(5);
+    for (int t = 0; t < 4; ++t) Tick();  // count down
+  }
+  EXPECT_NEAR(out->chartPoint.x, clock_.Now() - 5.0 / 86400.0 - start, 1e-9);
+  EXPECT_NEAR(out->chartPoint.x * 86400.0, 25.0, 1e-4);
+  EXPECT_EQ(boards_[0].run.LastChartX, out->chartPoint.x);
+}
+
+TEST_F(CycleTest, ChartStartsAgainEmptyAfter3600Points) {
+  std::optional<CycleOutcome> out;
+  for (int i = 0; i < 3600; ++i) {
+    Deliver(0);
+    out = Tick();
+    ASSERT_TRUE(out->recorded);
+    if (i < 3599) ASSERT_FALSE(out->chartCleared) << i;
+    clock_.AdvanceSeconds(1);
+  }
+  EXPECT_TRUE(out->chartCleared);
+  EXPECT_EQ(boards_[0].run.ChartPointCount, 0);
+  EXPECT_EQ(boards_[0].run.ChartOrigin, out->chartPoint.x);
+  Deliver(0);
+  out = Tick();
+  EXPECT_EQ(out->chartPoint.axisMin, boards_[0].run.ChartOrigin);
+  EXPECT_FALSE(out->chartCleared);
+}
+
+TEST_F(CycleTest, MemoPauseAndLineLimit) {
+  boards_[0].run.MemoPaused = true;
+  Deliver(0);
+  auto out = Tick();
+  EXPECT_FALSE(out->memoAppend);
+  EXPECT_FALSE(out->memoLine.empty());
+  boards_[0].run.MemoPaused = false;
+  boards_[0].run.MemoLineCount = 248;
+  Deliver(0);
+  out = Tick();
+  EXPECT_TRUE(out->memoAppend);
+  EXPECT_FALSE(out->memoClear);
+  Deliver(0);
+  out = Tick();
+  EXPECT_TRUE(out->memoAppend);
+  EXPECT_TRUE(out->memoClear);
+  EXPECT_EQ(boards_[0].run.MemoLineCount, 0);
+}
+
+TEST_F(CycleTest, ValueBoxAndMemoFormats) {
+  ConversionState s;
+  for (int i = 0; i < kSlotCount; ++i) s.ChannelValue[i] = i * 1.23456;
+  s.ChannelValue[2] = NoDataValue;
+  s.BoardTypeLetter = 'K';
+  auto texts = ValueBoxTexts(s, 0);
+  EXPECT_EQ(texts[0], "   1.23 ");
+  EXPECT_EQ(texts[1], "  -0.00 ");
+  EXPECT_EQ(texts[5], "  7.407 ");  // kind 0: channel 6 is the last
+  EXPECT_EQ(texts[7], "   9.88 ");
+  texts = ValueBoxTexts(s, 2);
+  EXPECT_EQ(texts[5], "   7.41 ");
+  EXPECT_EQ(texts[7], "  9.876 ");
+  s.BoardTypeLetter = 'A';
+  s.ChannelValue[1] = 12345.0;
+  texts = ValueBoxTexts(s, 0);
+  EXPECT_EQ(texts[0], "  12345 ");
+  EXPECT_EQ(texts[5], "      7 ");
+
+  s.ChannelValue[0] = 21.5;
+  EXPECT_EQ(MemoLine(7, EncodeDateTime({2026, 3, 4, 5, 6, 7}), s, 1),
+            "     7 03-04 05:06:07   21.50 12345.00   -0.00    3.70   4.938 ");
+  EXPECT_EQ(FormatFixed(1234567.5, 7, 2), "1234567.50");
+}
+
+TEST_F(CycleTest, ShortFramesAndTheHoldDoNothingButBlinkAndCount) {
+  Deliver(0, "12345\r\n");
+  auto out = Tick();
+  EXPECT_EQ(out->indicatorColour, kIndicatorRed);
+  EXPECT_FALSE(out->processed);
+  EXPECT_EQ(boards_[0].run.SampleCount, 0);
+  EXPECT_TRUE(boards_[0].frame.FrameReady);
+  EXPECT_EQ(boards_[0].frame.MissedTicks, -1);
+  EXPECT_EQ(Tick()->indicatorColour, kIndicatorWhite);
+  EXPECT_FALSE(fs::exists(data_));
+
+  ScopedAcquisitionHold hold;
+  const int before = boards_[2].frame.RecordCountdown;
+  const int missed = boards_[2].frame.MissedTicks;
+  EXPECT_FALSE(Tick().has_value());
+  EXPECT_EQ(boards_[2].frame.RecordCountdown, before - 1);
+  EXPECT_EQ(boards_[2].frame.MissedTicks, missed);
+}
+
+TEST_F(CycleTest, RestartStartsANewRunAndTheIntervalEditResetsTheCountdown) {
+  settings_[0].filterLength = 3;
+  for (int i = 0; i < 3; ++i) {
+    Deliver(0);
+    Tick();
+    clock_.AdvanceSeconds(1);
+  }
+  const fs::path firstFile = boards_[0].run.RecordFileName;
+  const RestartMessage msg = RestartRun(boards_[0], 0);
+  EXPECT_EQ(msg.english, "Chart 1 recording re-started.");
+  EXPECT_EQ(msg.korean, "차트 1 기록 재시작되었습니다.");
+  EXPECT_EQ(boards_[0].run.SampleCount, 0);
+  EXPECT_EQ(boards_[0].frame.RecordCountdown, 0);
+  EXPECT_FALSE(boards_[0].frame.FrameReady);
+  for (int i = 0; i < kSlotCount; ++i) {
+    EXPECT_EQ(boards_[0].conversion.ChannelValue[i], NoDataValue);
+    EXPECT_EQ(boards_[0].conversion.MedianWindow[i].size(), 0u);
+  }
+  Deliver(0);
+  const auto out = Tick();
+  EXPECT_TRUE(out->startLabel.has_value());
+  EXPECT_NE(boards_[0].run.RecordFileName, firstFile);
+  EXPECT_EQ(FileBytes(boards_[0].run.RecordFileName).size(), 624u);
+
+  ApplySampleInterval(settings_[0], boards_[0].frame, 7);
+  EXPECT_EQ(settings_[0].sampleInterval, 7);
+  EXPECT_EQ(boards_[0].frame.RecordCountdown, 7);
+}
+
+TEST_F(CycleTest, AnUnwritableDataDirectoryIsSkippedAndRetried) {
+  std::ofstream(data_.string()) << "in the way";
+  Deliver(0);
+  auto out = Tick();
+  EXPECT_TRUE(out->recorded);
+  EXPECT_FALSE(out->recordWritten);
+  fs::remove(data_);
+  clock_.AdvanceSeconds(1);
+  Deliver(0);
+  out = Tick();
+  EXPECT_TRUE(out->recordWritten);
+  // The file gets its header before its first record.
+  const std::string bytes = FileBytes(boards_[0].run.RecordFileName);
+  ASSERT_EQ(bytes.size(), 624u);
+  EXPECT_EQ(bytes.substr(0, 6), std::string("2.0.2\0", 6));
+}
+
+TEST_F(CycleTest, AlarmCheckSeesTheConvertedValues) {
+  double seen = 0;
+  inputs_[0].alarmCheck = [&](int board, BoardRunState& state) {
+    EXPECT_EQ(board, 0);
+    seen = state.conversion.ChannelValue[4];
+  };
+  Deliver(0);
+  Tick();
+  EXPECT_EQ(seen, 4.0);
+}
+
+}  // namespace
+}  // namespace tessar
