@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "acquisition/thermocouple.h"
 
@@ -216,7 +217,11 @@ void ConvertFrame(ConversionState& state, const char* text, std::size_t maxLengt
       double cutOffQuantity;
       if (controls.zeroCorrection) {
         result = std::trunc((w * ohmFactor - 500.0) * span + s.channelMin[k]);
-        zeroOffset = static_cast<float>(500.0 - w * ohmFactor);
+        const double offset = 500.0 - w * ohmFactor;
+        // Kept in single precision; an offset beyond its range teaches nothing.
+        zeroOffset = std::fabs(offset) <= std::numeric_limits<float>::max()
+                         ? static_cast<float>(offset)
+                         : 0.0f;
         cutOffQuantity = std::trunc(w);
       } else {
         result = std::trunc((m * ohmFactor - 500.0 + zeroOffset) * span + s.channelMin[k]);
