@@ -102,7 +102,7 @@ ParsedFrame ParseFrame(const char* text, std::size_t maxLength, int modelKind) {
     // field lands in the top of a signed 32-bit number and gains its sign.
     char shifted[9] = {};
     const std::size_t head = length < 6 ? length : 6;
-    std::memcpy(shifted, text, head);
+    if (head > 0) std::memcpy(shifted, text, head);
     shifted[head] = '0';
     shifted[head + 1] = '0';
     const char* q = shifted;
