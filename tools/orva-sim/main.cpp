@@ -264,11 +264,24 @@ int main(int argc, char** argv) {
       // device's own settings as far as they go.
       std::fprintf(stderr, "orva-sim: %s: the logger reads this configuration as \"%s\"\n",
                    device.name.c_str(), tessar::MessageOf(parsed.outcome).english);
-      if (setup.typeS) {
-        // Read the frames as the configuration without the type-S letter.
-        tessar::DeviceConfig plain = setup.config;
-        plain.letter[1] = 'K';
-        tessar::ParseConfigReply(tessar::FormatConfigReply(plain), 0, setup.number, device.record);
+      // A type-S letter is the usual cause: the frames still follow the
+      // device's letters, as a logger configured by hand would read them.
+      tessar::DeviceConfig plain = setup.config;
+      for (char& letter : plain.letter) {
+        if (letter == 'S') letter = 'K';
+      }
+      tessar::ParseConfigReply(tessar::FormatConfigReply(plain), 0, setup.number, device.record);
+      const int firstSlot = device.kind == 0 ? 0 : 1;
+      const int lastSlot = device.kind == 0 ? 6 : device.kind == 1 ? 4 : 8;
+      for (int slot = firstSlot; slot <= lastSlot; ++slot) {
+        if (setup.config.letter[slot] == 'S') device.record.channelSensorType[slot] = 4;
+      }
+      if (device.kind != 0) device.record.channelSensorType[0] = device.record.channelSensorType[1];
+      device.record.boardSensorType = device.record.channelSensorType[0];
+      for (int slot = 1; slot <= lastSlot; ++slot) {
+        if (device.record.channelSensorType[slot] != device.record.channelSensorType[slot - 1]) {
+          device.record.boardSensorType = 7;
+        }
       }
     }
     if (!OpenPty(device)) {

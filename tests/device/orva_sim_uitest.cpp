@@ -1,0 +1,56 @@
+// orva-sim as a program: its command line, its links and its clean end.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "device/port_names.h"
+#include "sim_harness.h"
+
+namespace tessar {
+namespace {
+
+TEST(OrvaSim, CommandLine) {
+  const auto help = test::RunProcess(test::BinPath("orva-sim"), {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--fault NAME[:N]"), std::string::npos);
+  for (const QStringList& bad : {QStringList{"--device", "COM1"}, QStringList{"--dir", "/tmp/x"},
+                                 QStringList{"--dir", "/tmp/x", "--device", "ttyS0"},
+                                 QStringList{"--dir", "/tmp/x", "--device", "COM1", "--model", "ORVA-9"},
+                                 QStringList{"--dir", "/tmp/x", "--device", "COM1", "--signal", "9=open"},
+                                 QStringList{"--dir", "/tmp/x", "--device", "COM1", "--fault", "melt"}}) {
+    const auto result = test::RunProcess(test::BinPath("orva-sim"), bad);
+    EXPECT_EQ(result.exitCode, 2) << bad.join(' ').toStdString();
+    EXPECT_NE(result.err.find("Usage"), std::string::npos);
+  }
+}
+
+TEST(OrvaSim, LinksPortsAndRemovesThemOnInterrupt) {
+  const QString a = QString::fromStdString(ComName(test::NextPortNumber()));
+  const QString b = QString::fromStdString(ComName(test::NextPortNumber()));
+  QTemporaryDir dir;
+  const QString folder = dir.path() + "/ports";
+  QProcess sim;
+  sim.start(QString::fromStdString(test::BinPath("orva-sim")),
+            {"--dir", folder, "--device", a, "--device", b, "--model", "ORVA-2000"});
+  ASSERT_TRUE(sim.waitForStarted(5000));
+  QString out;
+  ASSERT_TRUE(test::WaitUntil([&] {
+    out += QString::fromUtf8(sim.readAllStandardOutput());
+    return out.contains("ready\n");
+  }, 5000));
+  EXPECT_TRUE(QFileInfo(folder + "/" + a).isSymLink());
+  EXPECT_TRUE(QFileInfo(folder + "/" + b).symLinkTarget().startsWith("/dev/pts/"));
+  EXPECT_TRUE(out.contains(b + " ORVA-2000 "));
+  ::kill(static_cast<pid_t>(sim.processId()), SIGINT);
+  ASSERT_TRUE(sim.waitForFinished(5000));
+  EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(sim.exitCode(), 0);
+  EXPECT_FALSE(QFileInfo::exists(folder + "/" + a));
+  EXPECT_FALSE(QFileInfo(folder + "/" + b).isSymLink());
+}
+
+}  // namespace
+}  // namespace tessar
