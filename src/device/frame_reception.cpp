@@ -42,18 +42,24 @@ FrameDecision ReceiveFrame(FrameState& state, std::string_view received) {
   return FrameDecision::Accepted;
 }
 
-void AcquisitionTick(std::span<FrameState> boards, const AcquisitionCycle& cycle) {
-  for (FrameState& state : boards) --state.RecordCountdown;
+void AcquisitionTick(int boardCount, const std::function<FrameState&(int board)>& frameOf,
+                     const AcquisitionCycle& cycle) {
+  for (int b = 0; b < boardCount; ++b) --frameOf(b).RecordCountdown;
   if (AcquisitionHold) return;
-  for (std::size_t b = 0; b < boards.size(); ++b) {
-    FrameState& state = boards[b];
+  for (int b = 0; b < boardCount; ++b) {
+    FrameState& state = frameOf(b);
     if (state.FrameReady) {
       std::memcpy(state.ServedFrame, state.FrameText, kServedFrameBytes);
-      if (cycle) cycle(static_cast<int>(b), state);
+      if (cycle) cycle(b, state);
     } else {
       ++state.MissedTicks;
     }
   }
+}
+
+void AcquisitionTick(std::span<FrameState> boards, const AcquisitionCycle& cycle) {
+  AcquisitionTick(static_cast<int>(boards.size()),
+                  [boards](int b) -> FrameState& { return boards[static_cast<std::size_t>(b)]; }, cycle);
 }
 
 }  // namespace tessar

@@ -43,5 +43,8 @@ using AcquisitionCycle = std::function<void(int board, FrameState& state)>;
 // 80 bytes copied to ServedFrame and its cycle run, and each board without one
 // counts a missed tick.
 void AcquisitionTick(std::span<FrameState> boards, const AcquisitionCycle& cycle);
+// The same for frame states kept inside larger per-board records.
+void AcquisitionTick(int boardCount, const std::function<FrameState&(int board)>& frameOf,
+                     const AcquisitionCycle& cycle);
 
 }  // namespace tessar

@@ -116,6 +116,20 @@ TEST(FrameReception, TickServesTheFrameAndCountsMissedTicks) {
   }
   EXPECT_EQ(ran.size(), 1u);
   EXPECT_EQ(boards[3].RecordCountdown, 3 - 5);
+
+  // Frame states inside larger records are reached through an accessor.
+  struct Record {
+    int other = 0;
+    FrameState frame;
+  };
+  std::array<Record, 4> records;
+  records[2].frame = BoardOf("ORVA-2200");
+  ASSERT_EQ(ReceiveFrame(records[2].frame, FrameOf(5)), FrameDecision::Accepted);
+  ran.clear();
+  AcquisitionTick(4, [&](int b) -> FrameState& { return records[b].frame; }, cycle);
+  EXPECT_EQ(ran, std::vector<int>{2});
+  EXPECT_EQ(records[0].frame.MissedTicks, 0);
+  EXPECT_STREQ(records[2].frame.ServedFrame, records[2].frame.FrameText);
 }
 
 }  // namespace
