@@ -1,12 +1,436 @@
 #include "shell/ui/main_window.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QMenuBar>
+#include <QThread>
+
+#include "common/ui/qt_dialogs.h"
+#include "config/number_text.h"
+#include "config/ui/config_page.h"
+#include "i18n/captions.h"
+#include "i18n/text_codec.h"
+#include "i18n/ui/caption_setter.h"
+#include "settings/platform_paths.h"
+#include "shell/error_log.h"
+#include "shell/ui/chart_page.h"
+#include "shell/ui/client_page.h"
+#include "shell/ui/display_page.h"
+#include "shell/ui/tessar_application.h"
+
 namespace tessar {
 
-MainWindow::MainWindow(const Edition& edition, const QString& executableDirectory, QWidget* parent)
-    : QMainWindow(parent), edition_(edition), exeDirectory_(executableDirectory) {
-  setObjectName("Form1");
-  setWindowTitle(QString::fromLatin1(edition.caption));
-  setFixedSize(1024, 736);
+namespace {
+constexpr const char* kTabSheetNames[10] = {"TabSheet1", "TabSheet3", "TabSheet7", "TabSheet8",
+                                            "TabClient", "TabSheet2", "TabSheet5", "TabSheet6",
+                                            "TabSheet9", "TabSheet10"};
+constexpr const char* kConfigMenuNames[4] = {"ConfigA1", "ConfigA2", "Config31", "Config41"};
+}  // namespace
+
+MainWindow::MainWindow(const Edition& edition, const QString& executableDirectory,
+                       Dialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), edition_(edition), dialogs_(dialogs) {
+  if (dialogs_ == nullptr) {
+    ownDialogs_ = std::make_unique<QtDialogs>(this);
+    dialogs_ = ownDialogs_.get();
+  }
+  state_.ExeDirectory = QDir::cleanPath(executableDirectory);
+  state_.AlarmSoundPath = state_.ExeDirectory + QStringLiteral("/alarm.wav");
+  state_.SettingsPath =
+      state_.ExeDirectory + QLatin1Char('/') + QString::fromLatin1(edition.settingsFileName);
+  state_.ErrorLogPath = ErrorLogPath(state_.ExeDirectory, edition.errorLogName);
+  // the error log takes every unhandled error of the run
+  if (auto* app = qobject_cast<TessarApplication*>(QCoreApplication::instance()))
+    app->SetErrorLogPath(state_.ErrorLogPath);
+  FormCreate();
 }
+
+MainWindow::~MainWindow() = default;
+
+// Builds the window and the run-time state, then arms the start sequence.
+void MainWindow::FormCreate() {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromLatin1(edition_.applicationTitle));
+  setFixedSize(1024, 736);  // the window keeps its designed size
+
+  PageControl1_ = new QTabWidget(this);
+  PageControl1_->setObjectName(QStringLiteral("PageControl1"));
+  setCentralWidget(PageControl1_);
+
+  displayPage_ = new DisplayPage(PageControl1_);
+  clientPage_ = new ClientPage(QString::fromLatin1(edition_.serverListCaption), PageControl1_);
+  for (int b = 0; b < kBoardCount; ++b) {
+    chartPages_[b] = new ChartPage(b, PageControl1_);
+    configPages_[b] = new ConfigPage(b, PageControl1_);
+  }
+  QWidget* pages[10] = {chartPages_[0], chartPages_[1], chartPages_[2], chartPages_[3],
+                        clientPage_,    displayPage_,   configPages_[0], configPages_[1],
+                        configPages_[2], configPages_[3]};
+  const QString captions[10] = {"DAQ 1", "DAQ 2", "DAQ 3", "DAQ 4",
+                                QString::fromLatin1(edition_.networkPageCaption),
+                                "Display", "Config 1", "Config 2", "Config 3", "Config 4"};
+  for (int i = 0; i < 10; ++i) {
+    pages[i]->setObjectName(QString::fromLatin1(kTabSheetNames[i]));
+    PageControl1_->addTab(pages[i], captions[i]);
+  }
+  connect(PageControl1_, &QTabWidget::currentChanged, this, &MainWindow::PageShown);
+
+  sbar_ = new QStatusBar(this);
+  sbar_->setObjectName(QStringLiteral("SBar"));
+  sbar_->setSizeGripEnabled(false);
+  setStatusBar(sbar_);
+  BuildMenus();
+
+  // handlers of the configuration pages
+  for (int b = 0; b < kBoardCount; ++b) {
+    ConfigPage* page = configPages_[b];
+    connect(page->OKBtn, &QPushButton::clicked, this, [this, b] { OKBtn1Click(b); });
+    connect(page->RgTC, &RadioGroup::itemClicked, this, [this, b] { RgTC1Click(b); });
+    connect(page->UDInt, &QSpinBox::valueChanged, this, [this, b] { EdInt1Change(b); });
+  }
+  connect(configPages_[0], &ConfigPage::directoryChanged, this,
+          &MainWindow::DirectoryListBox1Change);
+  connect(clientPage_->ChkNetOff, &QCheckBox::clicked, this, &MainWindow::ChkNetOffClick);
+
+  // measurement state: every frame buffer zeroed (FrameState starts zeroed)
+  for (FrameState& frame : state_.Boards) frame = FrameState{};
+
+  auto makeTimer = [this](const char* name, int interval, void (MainWindow::*handler)()) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(interval);
+    connect(timer, &QTimer::timeout, this, handler);
+    return timer;
+  };
+  timerS_ = makeTimer("TimerS", 100, &MainWindow::TimerSTimer);
+  timer1_ = makeTimer("Timer1", 1000, &MainWindow::Timer1Timer);
+  timer2_ = makeTimer("Timer2", 1000, &MainWindow::Timer2Timer);
+  timerC_ = makeTimer("TimerC", 5000, &MainWindow::TimerCTimer);
+
+  ApplyEditionLayout();
+  timerS_->start();
+}
+
+void MainWindow::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  MMFile_ = bar->addMenu(QStringLiteral("File"));
+  MMFile_->setObjectName(QStringLiteral("MMFile"));
+  QAction* browser = MMFile_->addAction(QStringLiteral("Browser"));
+  browser->setObjectName(QStringLiteral("MMBrowser"));  // the record browser opens here
+  QAction* exit = MMFile_->addAction(QStringLiteral("Exit"));
+  exit->setObjectName(QStringLiteral("MMExit"));
+  connect(exit, &QAction::triggered, this, &MainWindow::MMExitClick);
+
+  MMConf_ = bar->addMenu(QStringLiteral("Configure"));
+  MMConf_->setObjectName(QStringLiteral("MMConf"));
+  for (int b = 0; b < kBoardCount; ++b) {
+    QAction* item = MMConf_->addAction(QStringLiteral("Config %1").arg(b + 1));
+    item->setObjectName(QString::fromLatin1(kConfigMenuNames[b]));
+    connect(item, &QAction::triggered, this, [this, b] { ConfigMenuClick(b); });
+  }
+  for (int b = 0; b < kBoardCount; ++b) bar->addMenu(chartPages_[b]->ChartMenu);
+}
+
+// What the viewer shows differently from the logger on its pages.
+void MainWindow::ApplyEditionLayout() {
+  if (!edition_.IsClient()) return;
+  clientPage_->ChkNetOff->hide();
+  for (ConfigPage* page : configPages_) {
+    page->GBCPort->hide();
+    page->GBIP->show();
+    page->GBDO->hide();
+    page->BtnGet->hide();
+  }
+}
+
+BoardPages MainWindow::boardPages(int board) const {
+  return BoardPages{chartPages_[board], configPages_[board], displayPage_};
+}
+
+void MainWindow::SetStatus(const QString& text) { sbar_->showMessage(text); }
+
+// ---------------------------------------------------------------------------
+// Start sequence: first tick of TimerS, 100 ms after the window was created.
+void MainWindow::TimerSTimer() {
+  if (started_) return;
+  started_ = true;
+  // 1. top-left corner, TimerS off, page "DAQ 1"
+  move(0, 0);
+  timerS_->stop();
+  PageControl1_->setCurrentIndex(kPageDaq1);
+  // 2. the port lists
+  FillPortLists();
+  // 3. caption
+  setWindowTitle(QString::fromLatin1(edition_.caption));
+  // 4. model kinds, serial ports, empty range lists
+  for (int b = 0; b < kBoardCount; ++b) {
+    state_.Boards[b].ModelKind = 0;
+    configPages_[b]->ClearRangeItems();
+  }
+  PrepareSerialPorts();
+
+  if (edition_.IsClient()) {
+    StartClientSequence();
+    return;
+  }
+
+  // 5. settings
+  state_.FirstRun = !LoadSettings(state_.SettingsPath.toStdString(), state_.Settings);
+  if (state_.FirstRun) FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
+  const BoardSettings& first = state_.Settings.boards[0];
+  // 6. language, axis mode, filter length
+  state_.KoreanUi = first.englishUi == 0;
+  ConfigPage& page1 = *configPages_[0];
+  page1.ChbEnglish->setChecked(first.englishUi != 0);
+  state_.ElapsedAxis = first.elapseTimeAxis != 0;
+  page1.ChkElapse->setChecked(state_.ElapsedAxis);
+  page1.UDQueue->setValue(first.filterLength);
+  // 7. every board's record on its pages
+  for (int b = 0; b < kBoardCount; ++b) {
+    ApplyChartPage(b);
+    ApplyConfigPage(b);
+  }
+  // 8. the data directory
+  state_.CurrentDataDirectory = ReadField(first.dataDirectory);
+  if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
+    QDir().mkpath(state_.CurrentDataDirectory);
+  page1.SelectDirectory(state_.CurrentDataDirectory);
+  // 9. captions
+  ApplyLanguage(state_.KoreanUi);
+  // 10. from here on the change handlers act
+  state_.UiReady = true;
+  // 11. first run: the user configures and starts again
+  if (state_.FirstRun) {
+    PageControl1_->setCurrentIndex(kPageConfig1);
+    return;
+  }
+  // 12. acquisition, servers, ports
+  timer1_->start();
+  OpenDataServers();
+  OpenBoardPortsAndSendDK();
+}
+
+// Step 2: "No Use" and the serial ports present on the system. The serial
+// port issue replaces the empty list by the enumeration of the ports.
+void MainWindow::FillPortLists() {
+  for (ConfigPage* page : configPages_) page->SetPortItems({});
+}
+
+// Step 4: the serial port issue sets ComPort1..ComPort4 and ComPort5 to 9600 baud here.
+void MainWindow::PrepareSerialPorts() {}
+
+// Step 12: the data server issue opens SS1..SS4 here; an error ends that loop silently.
+void MainWindow::OpenDataServers() {}
+
+// Step 12: for each board with portNumber >= 1 the serial port issue opens
+// "COMn", clears its buffers and the device protocol sends "DK\r"; a port
+// that fails is closed and "Failed in Opening Port" is shown
+// (Message(Msg::PortOpenFailed)), then the next board goes on.
+void MainWindow::OpenBoardPortsAndSendDK() {}
+
+// The viewer's start sequence (its own settings file, Timer2, no ports or
+// servers) is built by the editions issue. Until then the viewer starts on
+// the defaults and writes no settings file.
+void MainWindow::StartClientSequence() {
+  FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
+  state_.KoreanUi = true;
+  for (int b = 0; b < kBoardCount; ++b) {
+    ApplyChartPage(b);
+    ApplyConfigPage(b);
+  }
+  state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
+  ApplyLanguage(state_.KoreanUi);
+  PageControl1_->setCurrentIndex(kPageConfig1);
+  state_.UiReady = true;
+}
+
+// ---------------------------------------------------------------------------
+// Timers
+
+void MainWindow::Timer1Timer() { RunAcquisitionTick(); }
+
+// The acquisition tick (countdowns, frames handed to the cycle of each
+// board): built by the acquisition cycle issue.
+void MainWindow::RunAcquisitionTick() {}
+
+// The viewer's poll tick: built by the data client issue.
+void MainWindow::Timer2Timer() {}
+
+// The device reply time-out: built by the device protocol issue.
+void MainWindow::TimerCTimer() {}
+
+// ---------------------------------------------------------------------------
+// Records, language
+
+void MainWindow::ApplyChartPage(int board) {
+  ApplyOptions options;
+  options.selectPortAndInterval = !edition_.IsClient();
+  tessar::ApplyChartPage(board, state_, boardPages(board), options);
+}
+
+void MainWindow::ApplyConfigPage(int board) {
+  tessar::ApplyConfigPage(board, state_, boardPages(board));
+}
+
+void MainWindow::ApplyLanguage(bool koreanUi) {
+  if (!koreanUi) return;
+  ApplyKoreanCaptions(this, KoreanCaptionTable(state_.ElapsedAxis, edition_.IsClient()));
+}
+
+// ---------------------------------------------------------------------------
+// Configuration pages
+
+void MainWindow::OKBtn1Click(int /*board*/) {
+  ConfigPage& page1 = *configPages_[0];
+  ProgramChoices choices;
+  choices.englishUi = page1.ChbEnglish->isChecked();
+  choices.elapseTimeAxis = page1.ChkElapse->isChecked();
+  choices.dataDirectory = state_.CurrentDataDirectory;
+  std::array<ConfigPageTexts, kBoardCount> texts;
+  std::array<int, kBoardCount> kinds{};
+  for (int b = 0; b < kBoardCount; ++b) {
+    texts[b] = configPages_[b]->Texts();
+    kinds[b] = state_.Boards[b].ModelKind;
+  }
+  const StoreResult result = StoreConfigPages(state_.Settings, choices, texts, kinds);
+  if (result.directoryTooLong) {
+    dialogs_->Beep();
+    dialogs_->ShowMessage(Message(Msg::DataDirectoryTooLong));
+  }
+  if (result.invalidNumber) {
+    dialogs_->Beep();
+    dialogs_->ShowMessage(Message(Msg::InvalidData));
+  }
+  close();  // success or not, the close confirmation follows
+}
+
+void MainWindow::RgTC1Click(int board) {
+  if (!state_.UiReady) return;
+  ConfigPage& page = *configPages_[board];
+  const int item = page.RgTC->itemIndex();
+  if (item < 0) return;
+  state_.Settings.boards[board].boardSensorType = item;
+  const int kind = state_.Boards[board].ModelKind;
+  const int n = kind == 0 ? 7 : kind == 1 ? 5 : 9;
+  for (int k = 1; k <= n - 1; ++k) {
+    if (item < 7) {
+      page.CbTy[k]->setCurrentIndex(item);
+      page.CbTy[k]->setEnabled(false);
+    } else {
+      page.CbTy[k]->setEnabled(true);
+    }
+  }
+}
+
+// The interval is stored at once and restarts the board's record countdown.
+void MainWindow::EdInt1Change(int board) {
+  if (!state_.UiReady) return;
+  const int interval = configPages_[board]->UDInt->value();
+  state_.Settings.boards[board].sampleInterval = interval;
+  state_.Boards[board].RecordCountdown = interval;
+}
+
+void MainWindow::DirectoryListBox1Change(const QString& path) {
+  if (!state_.UiReady) return;
+  state_.CurrentDataDirectory = path;
+}
+
+void MainWindow::ConfigMenuClick(int board) {
+  sbar_->clearMessage();
+  PageControl1_->setCurrentIndex(kPageConfig1 + board);
+}
+
+void MainWindow::MMExitClick() { close(); }
+
+// The network switch: built by the data server issue.
+void MainWindow::ChkNetOffClick() {}
+
+void MainWindow::PageShown(int index) {
+  if (index >= kPageDaq1 && index < kPageDaq1 + kBoardCount) {
+    chartPages_[index - kPageDaq1]->Chk[0]->setFocus();
+  } else if (index >= kPageConfig1 && index < kPageConfig1 + kBoardCount) {
+    ConfigPage* page = configPages_[index - kPageConfig1];
+    if (page->GBCPort->isVisible()) page->CBPort->setFocus();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Closing
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (shutDown_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  FormClose();
+}
+
+bool MainWindow::FormCloseQuery() {
+  if (!dialogs_->Confirm(Message(Msg::ExitConfirmText), Message(Msg::ExitConfirmCaption)))
+    return false;
+  OrderlyShutdown();
+  return true;
+}
+
+void MainWindow::FormClose() {
+  QCoreApplication::processEvents();
+  if (closeDelayMs_ > 0) QThread::msleep(static_cast<unsigned long>(closeDelayMs_));
+  QCoreApplication::exit(0);
+}
+
+void MainWindow::OrderlyShutdown() {
+  shutDown_ = true;
+  // 1. the settings file is written first
+  SaveSettings();
+  // 2. "Server is closed" to every connected client, then pending events
+  NotifyClientsServerClosed();
+  QCoreApplication::processEvents();
+  // 3-4. relay outputs off, ports closed
+  ResetRelaysAndClosePorts();
+  // 5-6. client list and servers
+  CloseDataServers();
+}
+
+void MainWindow::SaveSettings() {
+  // The viewer keeps its own settings file (editions issue); it never writes
+  // the logger's image.
+  if (edition_.IsClient()) return;
+  ConfigPage& page1 = *configPages_[0];
+  for (int b = 0; b < kBoardCount; ++b) {
+    BoardSettings& record = state_.Settings.boards[b];
+    record.sampleInterval = static_cast<std::int16_t>(configPages_[b]->UDInt->value());
+    record.filterLength = page1.UDQueue->value();
+    const ChartPage& chart = *chartPages_[b];
+    for (int k = 1; k <= kChannelCount; ++k) {
+      double high = 0.0;
+      double low = 0.0;
+      if (ParseNumber(chart.EdHigh[k]->text(), high) && ParseNumber(chart.EdLow[k]->text(), low) &&
+          low < high) {
+        record.alarmHigh[k] = high;
+        record.alarmLow[k] = low;
+      }
+    }
+  }
+  WriteSettingsImage(state_.SettingsPath.toStdString(), state_.Settings);
+}
+
+// Step 2: the data server issue sends code 240 "Server is closed" to every
+// connected client here and waits 50 ms.
+void MainWindow::NotifyClientsServerClosed() {}
+
+// Steps 3-4: "D0\r" (kind 0) or "P0\r" to every open board port, then
+// ComPort1..ComPort4 and ComPort5 closed: built by the serial port issues.
+void MainWindow::ResetRelaysAndClosePorts() {}
+
+// Steps 5-6: client memo cleared, client list emptied, SS1..SS4 closed: built
+// by the data server issue.
+void MainWindow::CloseDataServers() {}
 
 }  // namespace tessar

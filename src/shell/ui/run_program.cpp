@@ -1,16 +1,19 @@
 #include "shell/ui/run_program.h"
 
-#include <QApplication>
-
+#include "shell/error_log.h"
 #include "shell/ui/main_window.h"
+#include "shell/ui/tessar_application.h"
 
 namespace tessar {
 
 int RunProgram(const Edition& edition, int argc, char** argv) {
-  QApplication app(argc, argv);
+  TessarApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(edition.applicationTitle));
   QApplication::setApplicationVersion(QString::fromLatin1(edition.fileVersion));
-  MainWindow window(edition, QApplication::applicationDirPath());
+  const QString exeDirectory = QApplication::applicationDirPath();
+  // errors raised before the window exists go to the same log
+  app.SetErrorLogPath(ErrorLogPath(exeDirectory, edition.errorLogName));
+  MainWindow window(edition, exeDirectory);
   window.show();
   return app.exec();
 }

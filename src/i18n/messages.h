@@ -1,0 +1,90 @@
+// Every text the program composes for the user exists as a Korean and an
+// English literal; the one to show is chosen by the language of the run
+// (KoreanUi) at the moment it is shown. This is the one table of those pairs.
+// Texts with printf-style fields are formatted by the caller in the C locale.
+#pragma once
+
+#include <QString>
+
+namespace tessar {
+
+enum class Msg {
+  // Start-up and closing
+  ExitConfirmText,
+  ExitConfirmCaption,
+  PortOpenFailed,
+  ServerClosed,
+  // Configuration pages
+  InvalidData,
+  DataDirectoryTooLong,
+  // Device configuration dialogue
+  SelectPort,
+  NoReply,
+  CheckModel,
+  DialogueOk,
+  // Acquisition cycle
+  ChartRestarted,
+  // Alarms and relays
+  HighAlarm,
+  LowAlarm,
+  AlarmMemoLine,
+  HighLimitInvalid,
+  LowLimitInvalid,
+  HighLimitAccepted,
+  LowLimitAccepted,
+  HighNotAboveLow,
+  LowNotBelowHigh,
+  EventFileOpenFailed,
+  // Live chart panels
+  YMaxTitle,
+  YMinTitle,
+  YMaxPrompt,
+  YMinPrompt,
+  YMaxNotAboveMin,
+  YMinNotBelowMax,
+  ChartTitleCaption,
+  ChartTitlePrompt,
+  YAxisTitleCaption,
+  YAxisTitlePrompt,
+  MemoPaused,
+  MemoResumed,
+  // Export of live data
+  ChartSaved,
+  LogSaved,
+  TextExportFailed,
+  // Data server
+  Listening,
+  ClientConnect,
+  ClientDisconnect,
+  ClientSocketError,
+  ServerRequest,
+  ServerSend,
+  UnknownCode,
+  TooManyUsers,
+  // Data client
+  InputServerAddress,
+  FailedOpening,
+  ConnectedToServer,
+  DisconnectedFromServer,
+  ConnectionError,
+  TooManyData,
+  TessarTerminated,
+  TessarPaused,
+  UnknownResponse,
+  ConnectCaption,
+  DisconnectCaption,
+  kCount
+};
+
+struct MessagePair {
+  Msg id;
+  const char* korean;   // UTF-8
+  const char* english;  // UTF-8
+};
+
+// The pair of a message.
+const MessagePair& MessagePairOf(Msg id);
+// The text of a message in the language of the run.
+QString MessageText(Msg id, bool koreanUi);
+
+}  // namespace tessar

@@ -1,0 +1,33 @@
+// The run-time state of the program, owned by the main window in one place
+// (MainWindow::state()) so that the device link, the acquisition cycle, the
+// alarms and the network code all reach the same objects.
+#pragma once
+
+#include <QString>
+#include <array>
+
+#include "device/frame_state.h"
+#include "settings/board_settings.h"
+
+namespace tessar {
+
+struct ShellState {
+  // The settings image: read once by the start sequence, changed in memory
+  // during the run, written once by the orderly shutdown.
+  SettingsImage Settings{};
+  // Per-board frame buffers and model kind (index = board 0..3).
+  std::array<FrameState, kBoardCount> Boards{};
+
+  bool UiReady = false;      // set when the start sequence has filled the window
+  bool KoreanUi = true;      // language of the run, from board 0's englishUi
+  bool ElapsedAxis = false;  // charts count elapsed time, from board 0's elapseTimeAxis
+  bool FirstRun = false;     // started without a settings file
+
+  QString CurrentDataDirectory;  // where recordings, events and exports go
+  QString ExeDirectory;          // the executable's directory, no trailing separator
+  QString AlarmSoundPath;        // ExeDirectory + "/alarm.wav"
+  QString SettingsPath;          // the settings file beside the executable
+  QString ErrorLogPath;          // the edition's error log beside the executable
+};
+
+}  // namespace tessar
