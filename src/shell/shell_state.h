@@ -6,7 +6,7 @@
 #include <QString>
 #include <array>
 
-#include "device/frame_state.h"
+#include "acquisition/board_state.h"
 #include "settings/board_settings.h"
 
 namespace tessar {
@@ -15,8 +15,9 @@ struct ShellState {
   // The settings image: read once by the start sequence, changed in memory
   // during the run, written once by the orderly shutdown.
   SettingsImage Settings{};
-  // Per-board frame buffers and model kind (index = board 0..3).
-  std::array<FrameState, kBoardCount> Boards{};
+  // Per-board run-time state (index = board 0..3): frame buffers and model
+  // kind (frame), converted values (conversion), the recording run (run).
+  std::array<BoardRunState, kBoardCount> Boards{};
 
   bool UiReady = false;      // set when the start sequence has filled the window
   bool KoreanUi = true;      // language of the run, from board 0's englishUi

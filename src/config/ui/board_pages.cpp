@@ -1,6 +1,8 @@
 #include "config/ui/board_pages.h"
 
+#include "acquisition/conversion.h"
 #include "config/number_text.h"
+#include "device/frame_reception.h"
 #include "config/ui/config_page.h"
 #include "i18n/text_codec.h"
 #include "shell/ui/chart_page.h"
@@ -8,29 +10,16 @@
 
 namespace tessar {
 
-int FrameLengthOf(int modelKind) {
-  switch (modelKind) {
-    case 0: return 56;
-    case 1: return 40;
-    case 2: return 72;
-    default: return 0;
-  }
-}
-
 void ApplyChartPage(int board, ShellState& state, const BoardPages& pages, ApplyOptions options) {
   const BoardSettings& record = state.Settings.boards[board];
   ChartPage& chart = *pages.chart;
   DisplayPage& display = *pages.display;
-  FrameState& frame = state.Boards[board];
+  BoardRunState& run = state.Boards[board];
 
   // 1. model kind and frame length; a model outside the table changes neither
-  const int kind = ModelKindOf(record);
-  if (kind >= 0) {
-    frame.ModelKind = kind;
-    frame.FrameLength = FrameLengthOf(kind);
-  }
-  // 2. The sensor letter and per-slot range scales of the conversion are
-  //    derived here by the conversion code once it exists.
+  ApplyModelToFrameState(FieldBytes(record.modelName), run.frame);
+  // 2. the board's sensor letter and per-slot range scales
+  ApplyConversionSettings(run.conversion, record, run.frame.ModelKind);
 
   // 3. channel names, limits and alarm switches
   for (int k = 1; k <= kChannelCount; ++k) {
@@ -67,7 +56,7 @@ void ApplyConfigPage(int board, ShellState& state, const BoardPages& pages) {
   ConfigPage& config = *pages.config;
   ChartPage& chart = *pages.chart;
   DisplayPage& display = *pages.display;
-  const int kind = state.Boards[board].ModelKind;
+  const int kind = state.Boards[board].frame.ModelKind;
 
   auto enableChannel = [&](int k, bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{

@@ -21,9 +21,6 @@ struct BoardPages {
   DisplayPage* display = nullptr;  // shared by the four boards
 };
 
-// Frame length of a model kind: 56, 40 or 72 bytes.
-int FrameLengthOf(int modelKind);
-
 struct ApplyOptions {
   // The viewer neither selects a serial port nor takes the interval from the record.
   bool selectPortAndInterval = true;

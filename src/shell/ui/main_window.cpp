@@ -93,8 +93,8 @@ void MainWindow::FormCreate() {
           &MainWindow::DirectoryListBox1Change);
   connect(clientPage_->ChkNetOff, &QCheckBox::clicked, this, &MainWindow::ChkNetOffClick);
 
-  // measurement state: every frame buffer zeroed (FrameState starts zeroed)
-  for (FrameState& frame : state_.Boards) frame = FrameState{};
+  // measurement state: frame buffers zeroed, every value 0.0 and without data
+  for (BoardRunState& board : state_.Boards) board = BoardRunState{};
 
   auto makeTimer = [this](const char* name, int interval, void (MainWindow::*handler)()) {
     auto* timer = new QTimer(this);
@@ -166,7 +166,7 @@ void MainWindow::TimerSTimer() {
   setWindowTitle(QString::fromLatin1(edition_.caption));
   // 4. model kinds, serial ports, empty range lists
   for (int b = 0; b < kBoardCount; ++b) {
-    state_.Boards[b].ModelKind = 0;
+    state_.Boards[b].frame.ModelKind = 0;
     configPages_[b]->ClearRangeItems();
   }
   PrepareSerialPorts();
@@ -292,7 +292,7 @@ void MainWindow::OKBtn1Click(int /*board*/) {
   std::array<int, kBoardCount> kinds{};
   for (int b = 0; b < kBoardCount; ++b) {
     texts[b] = configPages_[b]->Texts();
-    kinds[b] = state_.Boards[b].ModelKind;
+    kinds[b] = state_.Boards[b].frame.ModelKind;
   }
   const StoreResult result = StoreConfigPages(state_.Settings, choices, texts, kinds);
   if (result.directoryTooLong) {
@@ -312,7 +312,7 @@ void MainWindow::RgTC1Click(int board) {
   const int item = page.RgTC->itemIndex();
   if (item < 0) return;
   state_.Settings.boards[board].boardSensorType = item;
-  const int kind = state_.Boards[board].ModelKind;
+  const int kind = state_.Boards[board].frame.ModelKind;
   const int n = kind == 0 ? 7 : kind == 1 ? 5 : 9;
   for (int k = 1; k <= n - 1; ++k) {
     if (item < 7) {
@@ -329,7 +329,7 @@ void MainWindow::EdInt1Change(int board) {
   if (!state_.UiReady) return;
   const int interval = configPages_[board]->UDInt->value();
   state_.Settings.boards[board].sampleInterval = interval;
-  state_.Boards[board].RecordCountdown = interval;
+  state_.Boards[board].frame.RecordCountdown = interval;
 }
 
 void MainWindow::DirectoryListBox1Change(const QString& path) {
