@@ -1,0 +1,108 @@
+#include "acquisition/ui/cycle_presenter.h"
+
+#include <QColor>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <limits>
+
+#include "acquisition/ui/chart_axes.h"
+#include "shell/ui/chart_page.h"
+
+namespace tessar {
+namespace {
+
+QString IndicatorStyle(std::uint32_t rgb) {
+  return QStringLiteral("background: %1; border: 1px solid gray;")
+      .arg(QColor(static_cast<QRgb>(rgb)).name());
+}
+
+void ClearSeries(ChartPage& page) {
+  for (QLineSeries* series : page.Series) series->clear();
+}
+
+}  // namespace
+
+int MemoLineCount(const QPlainTextEdit* memo) {
+  return memo->document()->isEmpty() ? 0 : memo->document()->blockCount();
+}
+
+void ApplyChartPoint(ChartPage& page, const ChartPoint& point) {
+  // Switch off the series without data first, so that they neither take the
+  // point into the value range nor draw it.
+  bool hidden = false;
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (!point.hideSeries[i]) continue;
+    if (page.Series[i]->isVisible()) {
+      page.Series[i]->setVisible(false);
+      hidden = true;
+    }
+    // A programmatic uncheck: the box handler, which stores the visibility,
+    // must not see it.
+    const QSignalBlocker block(page.Chk[i]);
+    page.Chk[i]->setChecked(false);
+  }
+
+  // The bottom axis before the points, so that each series lays out once.
+  SetAxisAutomatic(page.TimeAxis, point.automaticAxis);
+  SetTimeAxisRange(page.TimeAxis, point.axisMin, point.axisMax);
+
+  const bool fresh = page.Series[0]->count() == 0;
+  const double x = ChartAxisValue(point.x);
+  double low = std::numeric_limits<double>::infinity();
+  double high = -low;
+  for (int i = 0; i < kSlotCount; ++i) {
+    page.Series[i]->append(x, point.y[i]);
+    if (page.Series[i]->isVisible()) {
+      low = std::min(low, point.y[i]);
+      high = std::max(high, point.y[i]);
+    }
+  }
+
+  if (AxisAutomatic(page.ValueAxis)) {
+    if (hidden && !fresh) {
+      FitValueAxis(page);  // a series' earlier points left the range
+    } else {
+      ExtendValueAxis(page.ValueAxis, low, high, fresh);
+    }
+  }
+}
+
+void ApplyCycleOutcome(ChartPage& page, const CycleOutcome& outcome) {
+  page.Shape->setStyleSheet(IndicatorStyle(outcome.indicatorColour));
+  if (!outcome.processed) return;
+  if (outcome.startLabel) page.LblStart->setText(QString::fromStdString(*outcome.startLabel));
+  for (int k = 1; k <= kChannelCount; ++k) {
+    page.EdValue[k]->setText(QString::fromLatin1(outcome.valueTexts[k - 1]));
+  }
+  if (!outcome.recorded) return;
+
+  ApplyChartPoint(page, outcome.chartPoint);
+  if (outcome.memoAppend) page.Memo->appendPlainText(QString::fromLatin1(outcome.memoLine));
+  if (outcome.memoClear) page.Memo->clear();
+  if (outcome.chartCleared) ClearSeries(page);
+}
+
+void CapNetworkLogs(const CycleOutcome& outcome, QPlainTextEdit* memoR, QPlainTextEdit* memoS) {
+  if (!outcome.checkNetworkLogs) return;
+  for (QPlainTextEdit* log : {memoR, memoS}) {
+    if (log != nullptr && MemoLineCount(log) >= kNetworkLogLineLimit) log->clear();
+  }
+}
+
+void ApplyTickOutcomes(const std::array<ChartPage*, kBoardCount>& pages,
+                       const std::array<std::optional<CycleOutcome>, kBoardCount>& outcomes,
+                       QPlainTextEdit* memoR, QPlainTextEdit* memoS) {
+  for (int b = 0; b < kBoardCount; ++b) {
+    if (!outcomes[b] || pages[b] == nullptr) continue;
+    ApplyCycleOutcome(*pages[b], *outcomes[b]);
+    CapNetworkLogs(*outcomes[b], memoR, memoS);
+  }
+}
+
+QString ApplyRestart(ChartPage& page, const RestartMessage& message, bool koreanUi) {
+  page.Memo->clear();
+  ClearSeries(page);
+  return QString::fromStdString(koreanUi ? message.korean : message.english);
+}
+
+}  // namespace tessar
