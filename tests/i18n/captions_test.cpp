@@ -22,8 +22,8 @@ TEST(CaptionTable, ListsEveryControlOnceWithExactTexts) {
     EXPECT_TRUE(names.insert(e.name).second) << "twice: " << e.name.toStdString();
     EXPECT_FALSE(e.korean.isEmpty());
   }
-  // 9 single controls, 29 four-board families, 4 x 4 relay boxes
-  EXPECT_EQ(table.size(), 9u + 29u * 4u + 16u);
+  // 12 single controls, 26 four-board families, 4 x 4 relay boxes
+  EXPECT_EQ(table.size(), 12u + 26u * 4u + 16u);
 
   auto korean = [&](const char* name) {
     const CaptionEntry* e = Find(table, name);
