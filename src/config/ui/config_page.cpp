@@ -311,6 +311,15 @@ QWidget* ConfigPage::BuildDirectoryBox() {
   connect(directoryModel_, &QFileSystemModel::directoryLoaded, this, [this] {
     RevealSelection();
   });
+  // rows read into a parent folder of the selection move it: keep it in view
+  connect(directoryModel_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+    for (QModelIndex p = DirectoryListBox1->currentIndex().parent(); p.isValid(); p = p.parent()) {
+      if (p == parent) {
+        QMetaObject::invokeMethod(this, [this] { RevealSelection(); }, Qt::QueuedConnection);
+        return;
+      }
+    }
+  });
   connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             const QString path = directoryModel_->filePath(current);

@@ -50,9 +50,8 @@ ChartPage::ChartPage(int board, QWidget* parent) : QWidget(parent), board_(board
   LblTitle->setFont(titleFont);
   Shape = Named(new QFrame(this), name("Shape"), 0);
   Shape->setFixedSize(14, 14);
-  Shape->setFrameShape(QFrame::Box);
-  Shape->setAutoFillBackground(true);
-  Shape->setStyleSheet(QStringLiteral("background: white; border: 1px solid gray;"));
+  Shape->setStyleSheet(
+      QStringLiteral("background: white; border: 1px solid gray; border-radius: 7px;"));
   LblStart = Named(new QLabel(this), name("LblStart"), board);
   LblTime = Named(new QLabel(QStringLiteral("hh:mm:ss"), this), name("LblTime"), board);
   LblY = Named(new QLabel(QStringLiteral("0.0"), this), name("LblY"), board);
