@@ -241,6 +241,8 @@ void MainWindow::StartClientSequence() {
     ApplyConfigPage(b);
   }
   state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
+  if (!QDir(state_.CurrentDataDirectory).exists()) QDir().mkpath(state_.CurrentDataDirectory);
+  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
   ApplyLanguage(state_.KoreanUi);
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
