@@ -261,6 +261,29 @@ TEST_F(PresenterTest, RestartEmptiesMemoAndChartAndStartsANewRun) {
   EXPECT_EQ(page_.Memo->toPlainText().left(6), QStringLiteral("     1"));
 }
 
+// The drawn chart, not only the series model: a point whose record moves
+// neither axis is drawn too.
+TEST_F(PresenterTest, APointThatMovesNoAxisIsStillDrawn) {
+  page_.resize(1000, 700);
+  page_.show();
+  SetAxisAutomatic(page_.ValueAxis, false);
+  page_.ValueAxis->setRange(0.0, 100.0);
+  Cycle();  // channel 1 at 1 mV
+  clock_.Set(start_);  // the same time again: the scrolling window stays put
+  Cycle("000000, 000050, 000002, 000003, 000004\r\n");  // channel 1 at 80 mV
+  ASSERT_EQ(page_.Series[1]->count(), 2);
+
+  const QImage image = page_.Chart->grab().toImage();
+  const QRectF plot = page_.chart()->plotArea();
+  int upperRed = 0;  // series 1 (#ED1C24) in the upper half of the plot
+  for (int y = static_cast<int>(plot.top()); y < static_cast<int>(plot.center().y()); ++y) {
+    for (int x = static_cast<int>(plot.left()); x < static_cast<int>(plot.right()); ++x) {
+      upperRed += (image.pixel(x, y) & 0xFFFFFF) == 0xED1C24;
+    }
+  }
+  EXPECT_GT(upperRed, 10);
+}
+
 TEST(NetworkLogs, EmptiedAtOneHundredLinesWhenTheCycleAsks) {
   QPlainTextEdit received;
   QPlainTextEdit sent;

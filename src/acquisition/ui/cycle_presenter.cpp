@@ -1,6 +1,7 @@
 #include "acquisition/ui/cycle_presenter.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <limits>
@@ -42,28 +43,45 @@ void ApplyChartPoint(ChartPage& page, const ChartPoint& point) {
     page.Chk[i]->setChecked(false);
   }
 
-  // The bottom axis before the points, so that each series lays out once.
-  SetAxisAutomatic(page.TimeAxis, point.automaticAxis);
-  SetTimeAxisRange(page.TimeAxis, point.axisMin, point.axisMax);
-
+  // The points go in silently and the axes then lay every series out once:
+  // a chart item redraws its whole line on each change it hears, and with
+  // 3600 points a series that heard both its new point and the moving axis
+  // would be laid out twice per record.
   const bool fresh = page.Series[0]->count() == 0;
   const double x = ChartAxisValue(point.x);
   double low = std::numeric_limits<double>::infinity();
   double high = -low;
   for (int i = 0; i < kSlotCount; ++i) {
-    page.Series[i]->append(x, point.y[i]);
-    if (page.Series[i]->isVisible()) {
+    QLineSeries* series = page.Series[i];
+    {
+      const QSignalBlocker silent(series);
+      series->append(x, point.y[i]);
+    }
+    if (series->isVisible()) {
       low = std::min(low, point.y[i]);
       high = std::max(high, point.y[i]);
     }
   }
 
+  const QDateTime oldMin = page.TimeAxis->min();
+  const QDateTime oldMax = page.TimeAxis->max();
+  const double oldLow = page.ValueAxis->min();
+  const double oldHigh = page.ValueAxis->max();
   if (AxisAutomatic(page.ValueAxis)) {
     if (hidden && !fresh) {
       FitValueAxis(page);  // a series' earlier points left the range
     } else {
       ExtendValueAxis(page.ValueAxis, low, high, fresh);
     }
+  }
+  SetAxisAutomatic(page.TimeAxis, point.automaticAxis);
+  SetTimeAxisRange(page.TimeAxis, point.axisMin, point.axisMax);
+
+  // Neither axis moved (a fixed window, or no time passed): the series are
+  // told of their new point here instead.
+  if (page.TimeAxis->min() == oldMin && page.TimeAxis->max() == oldMax &&
+      page.ValueAxis->min() == oldLow && page.ValueAxis->max() == oldHigh) {
+    for (QLineSeries* series : page.Series) emit series->pointsReplaced();
   }
 }
 
