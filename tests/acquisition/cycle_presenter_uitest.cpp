@@ -105,6 +105,11 @@ TEST_F(PresenterTest, IndicatorBlinksOncePerFrameEvenOnShortFrames) {
   EXPECT_EQ(IndicatorPixel(), 0xFF0000u);
   EXPECT_EQ(page_.EdValue[1]->text(), before);
   EXPECT_EQ(page_.Series[0]->count(), 2);
+  // Only the colour changes: the page's own look of the indicator stays.
+  const QString look = page_.Shape->styleSheet();
+  EXPECT_TRUE(look.startsWith(QStringLiteral("background: #ff0000; "))) << look.toStdString();
+  EXPECT_TRUE(look.contains(QStringLiteral("border"))) << look.toStdString();
+  EXPECT_EQ(look.count(QStringLiteral("background")), 1) << look.toStdString();
 }
 
 TEST_F(PresenterTest, NoDataHidesSeriesInTheFirstFiveRecordsThenPlotsTheMarker) {

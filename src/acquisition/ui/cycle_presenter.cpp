@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <limits>
@@ -12,9 +13,19 @@
 namespace tessar {
 namespace {
 
-QString IndicatorStyle(std::uint32_t rgb) {
-  return QStringLiteral("background: %1; border: 1px solid gray;")
-      .arg(QColor(static_cast<QRgb>(rgb)).name());
+// Paints the activity indicator, keeping the rest of the look the page gave
+// it (border, shape).
+void PaintIndicator(QFrame* shape, std::uint32_t rgb) {
+  static constexpr char kLookProperty[] = "tessarIndicatorLook";
+  QVariant look = shape->property(kLookProperty);
+  if (!look.isValid()) {
+    QString rest = shape->styleSheet();
+    rest.remove(QRegularExpression(QStringLiteral("background(-color)?\\s*:[^;]*;?")));
+    look = rest.trimmed();
+    shape->setProperty(kLookProperty, look);
+  }
+  shape->setStyleSheet(QStringLiteral("background: %1; %2")
+                           .arg(QColor(static_cast<QRgb>(rgb)).name(), look.toString()));
 }
 
 void ClearSeries(ChartPage& page) {
@@ -86,7 +97,7 @@ void ApplyChartPoint(ChartPage& page, const ChartPoint& point) {
 }
 
 void ApplyCycleOutcome(ChartPage& page, const CycleOutcome& outcome) {
-  page.Shape->setStyleSheet(IndicatorStyle(outcome.indicatorColour));
+  PaintIndicator(page.Shape, outcome.indicatorColour);
   if (!outcome.processed) return;
   if (outcome.startLabel) page.LblStart->setText(QString::fromStdString(*outcome.startLabel));
   for (int k = 1; k <= kChannelCount; ++k) {
