@@ -9,6 +9,7 @@
 #include "acquisition/thermocouple.h"
 #include "common/clock.h"
 #include "common/date_time.h"
+#include "device/frame_reception.h"
 
 namespace tessar {
 namespace {
@@ -177,17 +178,13 @@ std::array<std::optional<CycleOutcome>, kBoardCount> AcquisitionTick(
     std::array<BoardRunState, kBoardCount>& boards,
     const std::array<CycleInputs, kBoardCount>& inputs) {
   std::array<std::optional<CycleOutcome>, kBoardCount> outcomes;
-  for (BoardRunState& b : boards) --b.frame.RecordCountdown;
-  if (AcquisitionHold) return outcomes;
-  for (int b = 0; b < kBoardCount; ++b) {
-    FrameState& frame = boards[b].frame;
-    if (frame.FrameReady) {
-      std::memcpy(frame.ServedFrame, frame.FrameText, kServedFrameBytes);
-      outcomes[b] = RunCycle(boards[b], frame.FrameText, Now(), inputs[b]);
-    } else {
-      ++frame.MissedTicks;
-    }
-  }
+  // The frame part (countdowns, hold, ServedFrame, missed ticks) is the
+  // device link's; each board with a frame waiting runs its cycle here.
+  AcquisitionTick(
+      kBoardCount, [&boards](int b) -> FrameState& { return boards[b].frame; },
+      [&](int b, FrameState& frame) {
+        outcomes[b] = RunCycle(boards[b], frame.FrameText, Now(), inputs[b]);
+      });
   return outcomes;
 }
 

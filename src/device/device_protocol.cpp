@@ -37,19 +37,20 @@ bool ReplyCollector::Feed(char c) {
   return true;
 }
 
-const DeviceMessage& MessageOf(ConfigOutcome outcome) {
-  namespace m = device_messages;
+Msg MessageIdOf(ConfigOutcome outcome) {
   switch (outcome) {
-    case ConfigOutcome::Ok: return m::kOk;
-    case ConfigOutcome::NoModelSection: return m::kError1;
-    case ConfigOutcome::UnknownModel: return m::kUnknownModel;
-    case ConfigOutcome::SettingsUnreadable: return m::kError2;
-    case ConfigOutcome::FirstCalUnreadable: return m::kError3;
-    case ConfigOutcome::SecondCalUnreadable: return m::kError4;
-    case ConfigOutcome::BadValue: return m::kError1098;
+    case ConfigOutcome::Ok: return Msg::DialogueOk;
+    case ConfigOutcome::NoModelSection: return Msg::ConfigError1;
+    case ConfigOutcome::UnknownModel: return Msg::CheckModel;
+    case ConfigOutcome::SettingsUnreadable: return Msg::ConfigError2;
+    case ConfigOutcome::FirstCalUnreadable: return Msg::ConfigError3;
+    case ConfigOutcome::SecondCalUnreadable: return Msg::ConfigError4;
+    case ConfigOutcome::BadValue: return Msg::ConfigError1098;
   }
-  return m::kError1098;
+  return Msg::ConfigError1098;
 }
+
+const MessagePair& MessageOf(ConfigOutcome outcome) { return MessagePairOf(MessageIdOf(outcome)); }
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "device/device_messages.h"
+#include "i18n/messages.h"
 #include "settings/board_settings.h"
 
 namespace tessar {
@@ -51,7 +51,9 @@ enum class ConfigOutcome {
   BadValue,             // "Error 1098": a number that does not convert, a value that does not fit
 };
 
-const DeviceMessage& MessageOf(ConfigOutcome outcome);
+// The message shown for a parse outcome (its pair in the message table).
+Msg MessageIdOf(ConfigOutcome outcome);
+const MessagePair& MessageOf(ConfigOutcome outcome);
 
 struct ConfigParseResult {
   ConfigOutcome outcome = ConfigOutcome::NoModelSection;

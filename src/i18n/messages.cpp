@@ -1,5 +1,6 @@
 #include "i18n/messages.h"
 
+#include <QString>
 #include <array>
 
 namespace tessar {
@@ -17,9 +18,17 @@ constexpr MessagePair kMessages[] = {
     {Msg::DataDirectoryTooLong,
      "데이터 폴더의 경로가 너무 깁니다 (80바이트까지). 이전 폴더가 유지됩니다.",
      "The data directory path is too long (at most 80 bytes). The previous directory is kept."},
+    {Msg::PortOpenedSuffix, " 열었습니다.", " was opened"},
+    // Korean puts the port name first, English appends it directly ("Can not openCOM3")
+    {Msg::ConfigPortOpenFailed, "을(를) 여는데 실패하였습니다.", "Can not open"},
     {Msg::SelectPort, "COM 포트를 선택하세요.", "Select your communication port."},
     {Msg::NoReply, "응답이 없습니다. 포트를 확인하십시오.", "Failed!!! Check COM Port"},
+    {Msg::ConfigError1, "Error 1", "Error 1"},
     {Msg::CheckModel, "이 프로그램과 호환이 안 되는 모델입니다.", "Check your ORVA model"},
+    {Msg::ConfigError2, "Error 2", "Error 2"},
+    {Msg::ConfigError3, "Error 3", "Error 3"},
+    {Msg::ConfigError4, "Error 4", "Error 4"},
+    {Msg::ConfigError1098, "Error 1098", "Error 1098"},
     {Msg::DialogueOk, "OK", "OK"},
     {Msg::ChartRestarted, "차트 %d 기록 재시작되었습니다.", "Chart %d recording re-started."},
     {Msg::HighAlarm, "[%d] %s CH%d 상한 알람(%.3f), 상한치: %.3f. ",

@@ -4,7 +4,9 @@
 // Texts with printf-style fields are formatted by the caller in the C locale.
 #pragma once
 
-#include <QString>
+// Only declared here: the device protocol and its simulator read the pairs
+// without Qt.
+class QString;
 
 namespace tessar {
 
@@ -17,10 +19,18 @@ enum class Msg {
   // Configuration pages
   InvalidData,
   DataDirectoryTooLong,
+  // Serial ports ("COM3 was opened": the port name, then this suffix)
+  PortOpenedSuffix,
   // Device configuration dialogue
+  ConfigPortOpenFailed,
   SelectPort,
   NoReply,
+  ConfigError1,
   CheckModel,
+  ConfigError2,
+  ConfigError3,
+  ConfigError4,
+  ConfigError1098,
   DialogueOk,
   // Acquisition cycle
   ChartRestarted,
@@ -84,7 +94,7 @@ struct MessagePair {
 
 // The pair of a message.
 const MessagePair& MessagePairOf(Msg id);
-// The text of a message in the language of the run.
+// The text of a message in the language of the run (include <QString> to use it).
 QString MessageText(Msg id, bool koreanUi);
 
 }  // namespace tessar

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "config/ui/config_page.h"
+#include "device/ui/port_list.h"
 #include "shell/error_log.h"
 #include "i18n/text_codec.h"
 #include "shell/ui/chart_page.h"
@@ -79,8 +80,8 @@ TEST_F(WindowTest, FirstRunStopsOnConfig1InKoreanWithoutAcquisition) {
   EXPECT_EQ(page.GBCPort->title(), QString::fromUtf8("통신 포트"));
   EXPECT_EQ(page.RgTC->title(), QString::fromUtf8("열전대 타입"));
   EXPECT_EQ(page.OKBtn->text(), QString::fromUtf8("저장"));
-  // port list: "No Use" only until the serial ports are enumerated
-  EXPECT_EQ(page.CBPort->count(), 1);
+  // port list: "No Use", then the serial ports present on this machine
+  EXPECT_EQ(page.CBPort->count(), 1 + EnumComPorts(ExeDir() + "/ports").size());
   EXPECT_EQ(page.CBPort->itemText(0), "No Use");
   // the default data directory exists and is the current one
   EXPECT_EQ(window.state().CurrentDataDirectory, ExeDir() + "/Tessar");

@@ -1,6 +1,6 @@
 #include "device/ui/board_link.h"
 
-#include "device/device_messages.h"
+#include "i18n/messages.h"
 #include "device/device_protocol.h"
 #include "device/port_names.h"
 
@@ -19,7 +19,7 @@ bool OpenBoardPort(SerialChannel& port, int portNumber) {
 QString OnBoardPortOpened(SerialChannel& port, bool koreanUi) {
   port.ClearBuffer(true, true);
   port.WriteStr(kStreamCommand);
-  return port.Port() + QString::fromUtf8(device_messages::kPortOpenedSuffix.Text(koreanUi));
+  return port.Port() + MessageText(Msg::PortOpenedSuffix, koreanUi);
 }
 
 FrameDecision OnBoardFrameEvent(SerialChannel& port, FrameState& state) {

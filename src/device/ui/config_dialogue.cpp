@@ -1,21 +1,19 @@
 #include "device/ui/config_dialogue.h"
 
-#include "device/device_messages.h"
+#include "i18n/messages.h"
 #include "device/port_names.h"
 
 namespace tessar {
 
 ConfigDialogue::ConfigDialogue(SerialChannel& channel, QObject* parent)
     : QObject(parent), channel_(channel) {
-  timerC_.setObjectName("TimerC");
-  timerC_.setInterval(kReplyTimeoutMs);
-  connect(&timerC_, &QTimer::timeout, this, &ConfigDialogue::OnTimerC);
+  ownTimerC_.setObjectName("TimerC");
+  ownTimerC_.setInterval(kReplyTimeoutMs);
+  connect(&ownTimerC_, &QTimer::timeout, this, &ConfigDialogue::OnTimerC);
   connect(&channel_, &SerialChannel::RxChar, this, &ConfigDialogue::OnRxChar);
 }
 
-QString ConfigDialogue::Text(const DeviceMessage& message) const {
-  return QString::fromUtf8(message.Text(koreanUi_));
-}
+QString ConfigDialogue::Text(Msg message) const { return MessageText(message, koreanUi_); }
 
 void ConfigDialogue::GetConfigure(int board, int itemIndex, const QString& itemText,
                                   SerialChannel* boardPort, const BoardSettings& record) {
@@ -23,7 +21,7 @@ void ConfigDialogue::GetConfigure(int board, int itemIndex, const QString& itemT
   if (boardPort && boardPort->Connected()) boardPort->Close();
   if (channel_.Connected()) channel_.Close();
   if (itemIndex <= 0) {
-    emit StatusMessage(Text(device_messages::kSelectPort));
+    emit StatusMessage(Text(Msg::SelectPort));
     return;
   }
   configBoard_ = board;
@@ -32,7 +30,7 @@ void ConfigDialogue::GetConfigure(int board, int itemIndex, const QString& itemT
   channel_.SetPort(itemText);
   if (!channel_.Open()) {
     channel_.Close();
-    const QString suffix = Text(device_messages::kConfigPortOpenFailed);
+    const QString suffix = Text(Msg::ConfigPortOpenFailed);
     emit StatusMessage(koreanUi_ ? itemText + suffix : suffix + itemText);
     return;
   }
@@ -41,21 +39,26 @@ void ConfigDialogue::GetConfigure(int board, int itemIndex, const QString& itemT
   BeginDialogue();
 }
 
+void ConfigDialogue::UseReplyTimer(QTimer& timer) {
+  ownTimerC_.stop();
+  timerC_ = &timer;
+}
+
 void ConfigDialogue::BeginDialogue() {
-  timerC_.start();
+  timerC_->start();
   active_[configBoard_] = true;
   emit DialogueRunning(true);
 }
 
 void ConfigDialogue::EndDialogue() {
-  timerC_.stop();
+  timerC_->stop();
   active_[configBoard_] = false;
   emit DialogueRunning(false);
 }
 
 void ConfigDialogue::OnTimerC() {
-  timerC_.stop();
-  if (active_[configBoard_]) emit MessageBox(Text(device_messages::kNoReply));
+  timerC_->stop();
+  if (active_[configBoard_]) emit MessageBox(Text(Msg::NoReply));
   EndDialogue();
 }
 
@@ -72,7 +75,7 @@ void ConfigDialogue::OnRxChar(int) {
     if (result.modelKind >= 0) emit ModelKindFound(board, result.modelKind);
     emit Parsed(board, result.outcome);
     if (result.outcome == ConfigOutcome::Ok) emit Configured(board, record_, result.outcome);
-    emit MessageBox(Text(MessageOf(result.outcome)));
+    emit MessageBox(Text(MessageIdOf(result.outcome)));
     // The dialogue is over: what follows the reply is not acted on.
     break;
   }

@@ -36,9 +36,14 @@ class ConfigDialogue : public QObject {
   // TimerC's time-out; public so that tests need not wait five seconds.
   void OnTimerC();
 
+  // Runs the dialogue on the window's TimerC instead of its own timer: the
+  // dialogue starts and stops `timer`, and the owner's handler of its
+  // time-out calls OnTimerC.
+  void UseReplyTimer(QTimer& timer);
+
   bool Waiting() const { return active_[configBoard_]; }
   int ConfigBoard() const { return configBoard_; }
-  QTimer& TimerC() { return timerC_; }
+  QTimer& TimerC() { return *timerC_; }
   const ReplyCollector& Collector() const { return collector_; }
 
  signals:
@@ -61,10 +66,11 @@ class ConfigDialogue : public QObject {
   void OnRxChar(int count);
   void BeginDialogue();
   void EndDialogue();
-  QString Text(const DeviceMessage& message) const;
+  QString Text(Msg message) const;
 
   SerialChannel& channel_;
-  QTimer timerC_;
+  QTimer ownTimerC_;
+  QTimer* timerC_ = &ownTimerC_;
   ReplyCollector collector_;
   std::array<bool, kBoardCount> active_{};
   int configBoard_ = 0;

@@ -1,6 +1,6 @@
 #include "device/ui/device_link.h"
 
-#include "device/device_messages.h"
+#include "i18n/messages.h"
 #include "device/ui/board_link.h"
 
 namespace tessar {
@@ -44,7 +44,7 @@ int DeviceLink::OpenBoardPorts(const SettingsImage& settings) {
     if (number < 1) continue;
     if (!OpenBoardPort(BoardPort(b), number)) {
       ++failures;
-      emit MessageBox(QString::fromUtf8(device_messages::kPortOpenFailed.Text(koreanUi_)));
+      emit MessageBox(MessageText(Msg::PortOpenFailed, koreanUi_));
     }
   }
   return failures;

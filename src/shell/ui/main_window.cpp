@@ -3,12 +3,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QMenuBar>
 #include <QThread>
 
+#include "acquisition/acquisition_cycle.h"
+#include "acquisition/ui/cycle_presenter.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/number_text.h"
 #include "config/ui/config_page.h"
+#include "device/ui/device_link.h"
+#include "device/ui/port_list.h"
 #include "i18n/captions.h"
 #include "i18n/text_codec.h"
 #include "i18n/ui/caption_setter.h"
@@ -88,6 +93,8 @@ void MainWindow::FormCreate() {
     connect(page->OKBtn, &QPushButton::clicked, this, [this, b] { OKBtn1Click(b); });
     connect(page->RgTC, &RadioGroup::itemClicked, this, [this, b] { RgTC1Click(b); });
     connect(page->UDInt, &QSpinBox::valueChanged, this, [this, b] { EdInt1Change(b); });
+    connect(page->BtnGet, &QPushButton::clicked, this, [this, b] { BtnGet1Click(b); });
+    connect(page->BtRestart, &QPushButton::clicked, this, [this, b] { BtRestart1Click(b); });
   }
   connect(configPages_[0], &ConfigPage::directoryChanged, this,
           &MainWindow::DirectoryListBox1Change);
@@ -107,6 +114,9 @@ void MainWindow::FormCreate() {
   timer1_ = makeTimer("Timer1", 1000, &MainWindow::Timer1Timer);
   timer2_ = makeTimer("Timer2", 1000, &MainWindow::Timer2Timer);
   timerC_ = makeTimer("TimerC", 5000, &MainWindow::TimerCTimer);
+
+  // The serial channels exist only where the edition reads devices.
+  if (edition_.usesSerialPorts) ConnectDeviceLink();
 
   ApplyEditionLayout();
   timerS_->start();
@@ -151,6 +161,26 @@ BoardPages MainWindow::boardPages(int board) const {
 
 void MainWindow::SetStatus(const QString& text) { sbar_->showMessage(text); }
 
+QString MainWindow::PortsFolder() const { return state_.ExeDirectory + QStringLiteral("/ports"); }
+
+void MainWindow::ConnectDeviceLink() {
+  deviceLink_ = std::make_unique<DeviceLink>(
+      PortsFolder(), [this](int b) -> FrameState& { return state_.Boards[b].frame; });
+  DeviceLink& link = *deviceLink_;
+  connect(&link, &DeviceLink::StatusMessage, this, &MainWindow::SetStatus);
+  connect(&link, &DeviceLink::MessageBox, this,
+          [this](const QString& text) { dialogs_->ShowMessage(text); });
+  ConfigDialogue& dialogue = link.Dialogue();
+  dialogue.UseReplyTimer(*timerC_);
+  connect(&dialogue, &ConfigDialogue::DialogueRunning, this, &MainWindow::ConfigDialogueRunning);
+  // The model kind changes as soon as the reply names a known model, also
+  // when a later part of the reply fails.
+  connect(&dialogue, &ConfigDialogue::ModelKindFound, this,
+          [this](int b, int kind) { state_.Boards[b].frame.ModelKind = kind; });
+  connect(&dialogue, &ConfigDialogue::Configured, this,
+          [this](int b, const BoardSettings& record, ConfigOutcome) { BoardConfigured(b, record); });
+}
+
 // ---------------------------------------------------------------------------
 // Start sequence: first tick of TimerS, 100 ms after the window was created.
 void MainWindow::TimerSTimer() {
@@ -187,6 +217,7 @@ void MainWindow::TimerSTimer() {
   state_.ElapsedAxis = first.elapseTimeAxis != 0;
   page1.ChkElapse->setChecked(state_.ElapsedAxis);
   page1.UDQueue->setValue(first.filterLength);
+  if (deviceLink_) deviceLink_->SetKoreanUi(state_.KoreanUi);
   // 7. every board's record on its pages
   for (int b = 0; b < kBoardCount; ++b) {
     ApplyChartPage(b);
@@ -212,23 +243,37 @@ void MainWindow::TimerSTimer() {
   OpenBoardPortsAndSendDK();
 }
 
-// Step 2: "No Use" and the serial ports present on the system. The serial
-// port issue replaces the empty list by the enumeration of the ports.
+// Step 2: "No Use" and the serial ports present on the system (the ports/
+// folder's entries and the system's serial devices), sorted as text.
 void MainWindow::FillPortLists() {
-  for (ConfigPage* page : configPages_) page->SetPortItems({});
+  QStringList names;
+  QStringList paths;
+  for (const PortEntry& entry : EnumeratePorts(PortsFolder())) {
+    names << QString::fromStdString(entry.name);
+    paths << QString::fromStdString(entry.devicePath);
+  }
+  for (ConfigPage* page : configPages_) page->SetPortItems(names, paths);
 }
 
-// Step 4: the serial port issue sets ComPort1..ComPort4 and ComPort5 to 9600 baud here.
-void MainWindow::PrepareSerialPorts() {}
+// Step 4: every channel at 9600 baud before any of them opens.
+void MainWindow::PrepareSerialPorts() {
+  if (!deviceLink_) return;
+  for (int b = 0; b < kBoardCount; ++b) deviceLink_->BoardPort(b).SetBaudRate(SerialChannel::kBaudRate);
+  deviceLink_->ConfigPort().SetBaudRate(SerialChannel::kBaudRate);
+}
 
 // Step 12: the data server issue opens SS1..SS4 here; an error ends that loop silently.
 void MainWindow::OpenDataServers() {}
 
-// Step 12: for each board with portNumber >= 1 the serial port issue opens
-// "COMn", clears its buffers and the device protocol sends "DK\r"; a port
-// that fails is closed and "Failed in Opening Port" is shown
-// (Message(Msg::PortOpenFailed)), then the next board goes on.
-void MainWindow::OpenBoardPortsAndSendDK() {}
+// Step 12: each board with portNumber >= 1 opens "COMn"; its after-open
+// step clears the buffers, sends "DK\r" and shows "COMn was opened". A port
+// that fails is closed and reported with "Failed in Opening Port"; the next
+// board goes on.
+void MainWindow::OpenBoardPortsAndSendDK() {
+  if (!deviceLink_) return;
+  deviceLink_->SetKoreanUi(state_.KoreanUi);
+  deviceLink_->OpenBoardPorts(state_.Settings);
+}
 
 // The viewer's start sequence (its own settings file, Timer2, no ports or
 // servers) is built by the editions issue. Until then the viewer starts on
@@ -253,15 +298,39 @@ void MainWindow::StartClientSequence() {
 
 void MainWindow::Timer1Timer() { RunAcquisitionTick(); }
 
-// The acquisition tick (countdowns, frames handed to the cycle of each
-// board): built by the acquisition cycle issue.
-void MainWindow::RunAcquisitionTick() {}
+void MainWindow::RunAcquisitionTick() {
+  std::array<CycleInputs, kBoardCount> inputs;
+  for (int b = 0; b < kBoardCount; ++b) inputs[b] = CycleInputsOf(b);
+  const auto outcomes = AcquisitionTick(state_.Boards, inputs);
+  ApplyTickOutcomes(chartPages_, outcomes, clientPage_->MemoR, clientPage_->MemoS);
+}
+
+CycleInputs MainWindow::CycleInputsOf(int board) const {
+  const ConfigPage& page1 = *configPages_[0];
+  CycleInputs in;
+  in.board = board;
+  in.settings = &state_.Settings.boards[board];
+  in.controls.ohmCorrection = page1.ChkOhm->isChecked();
+  in.controls.zeroCorrection = page1.ChbZero->isChecked();
+  in.controls.useFixedColdJunction = page1.ChbTref->isChecked();
+  in.controls.fixedColdJunction = page1.EdTref->text().toStdString();
+  in.scrollChart = chartPages_[board]->ChkScroll->isChecked();
+  in.elapsedAxis = state_.ElapsedAxis;
+  in.dataDirectory = std::filesystem::path(QFile::encodeName(state_.CurrentDataDirectory).toStdString());
+  return in;
+}
 
 // The viewer's poll tick: built by the data client issue.
 void MainWindow::Timer2Timer() {}
 
-// The device reply time-out: built by the device protocol issue.
-void MainWindow::TimerCTimer() {}
+// The Get Configure reply did not come within 5 s.
+void MainWindow::TimerCTimer() {
+  if (deviceLink_) {
+    deviceLink_->Dialogue().OnTimerC();
+  } else {
+    timerC_->stop();
+  }
+}
 
 // ---------------------------------------------------------------------------
 // Records, language
@@ -308,6 +377,36 @@ void MainWindow::OKBtn1Click(int /*board*/) {
   close();  // success or not, the close confirmation follows
 }
 
+// Get Configure: the board's port is closed and its device asked for its
+// configuration on ComPort5 through the port selected in the board's list.
+void MainWindow::BtnGet1Click(int board) {
+  if (!deviceLink_) return;
+  const QComboBox& ports = *configPages_[board]->CBPort;
+  deviceLink_->Dialogue().GetConfigure(board, ports.currentIndex(), ports.currentText(),
+                                       &deviceLink_->BoardPort(board), state_.Settings.boards[board]);
+}
+
+// While a dialogue waits for its reply no other can start.
+void MainWindow::ConfigDialogueRunning(bool running) {
+  for (ConfigPage* page : configPages_) page->BtnGet->setEnabled(!running);
+}
+
+// A sound reply: the record in memory, its configuration page and the
+// board's conversion settings (letter, range scales) follow it. The chart
+// page and the frame length are refreshed at the next start.
+void MainWindow::BoardConfigured(int board, const BoardSettings& record) {
+  state_.Settings.boards[board] = record;
+  ApplyConfigPage(board);
+  BoardRunState& run = state_.Boards[board];
+  ApplyConversionSettings(run.conversion, record, run.frame.ModelKind);
+}
+
+// A new run of the board: the next cycle records at once.
+void MainWindow::BtRestart1Click(int board) {
+  SetStatus(ApplyRestart(*chartPages_[board], RestartRun(state_.Boards[board], board),
+                         state_.KoreanUi));
+}
+
 void MainWindow::RgTC1Click(int board) {
   if (!state_.UiReady) return;
   ConfigPage& page = *configPages_[board];
@@ -329,9 +428,8 @@ void MainWindow::RgTC1Click(int board) {
 // The interval is stored at once and restarts the board's record countdown.
 void MainWindow::EdInt1Change(int board) {
   if (!state_.UiReady) return;
-  const int interval = configPages_[board]->UDInt->value();
-  state_.Settings.boards[board].sampleInterval = interval;
-  state_.Boards[board].frame.RecordCountdown = interval;
+  ApplySampleInterval(state_.Settings.boards[board], state_.Boards[board].frame,
+                      configPages_[board]->UDInt->value());
 }
 
 void MainWindow::DirectoryListBox1Change(const QString& path) {
@@ -427,9 +525,14 @@ void MainWindow::SaveSettings() {
 // connected client here and waits 50 ms.
 void MainWindow::NotifyClientsServerClosed() {}
 
-// Steps 3-4: "D0\r" (kind 0) or "P0\r" to every open board port, then
-// ComPort1..ComPort4 and ComPort5 closed: built by the serial port issues.
-void MainWindow::ResetRelaysAndClosePorts() {}
+// Steps 3-4: every board's outputs off on its open port ("D0\r" for model
+// kind 0, "P0\r" for the others), then ComPort1..ComPort4 and ComPort5 closed.
+void MainWindow::ResetRelaysAndClosePorts() {
+  if (!deviceLink_) return;
+  std::array<int, kBoardCount> kinds{};
+  for (int b = 0; b < kBoardCount; ++b) kinds[b] = state_.Boards[b].frame.ModelKind;
+  deviceLink_->SwitchOutputsOffAndClose(kinds);
+}
 
 // Steps 5-6: client memo cleared, client list emptied, SS1..SS4 closed: built
 // by the data server issue.

@@ -26,7 +26,9 @@ namespace tessar {
 class ChartPage;
 class ClientPage;
 class ConfigPage;
+class DeviceLink;
 class DisplayPage;
+struct CycleInputs;
 
 // Page indexes of PageControl1.
 enum PageIndex {
@@ -74,6 +76,16 @@ class MainWindow : public QMainWindow {
   void Timer2Timer();
   void TimerCTimer();
 
+  // The five serial channels and the Get Configure dialogue; null in the
+  // viewer, which opens no serial port.
+  DeviceLink* deviceLink() const { return deviceLink_.get(); }
+  // The ports/ folder beside the executable, whose "COMn" entries name devices.
+  QString PortsFolder() const;
+
+  // --- buttons of the pages ---
+  void BtnGet1Click(int board);     // "Get Configure"
+  void BtRestart1Click(int board);  // "Restart"
+
   // --- showing records, language ---
   void ApplyChartPage(int board);
   void ApplyConfigPage(int board);
@@ -114,8 +126,16 @@ class MainWindow : public QMainWindow {
   void OpenBoardPortsAndSendDK();  // step 12: filled by the serial port / device protocol issues
   void StartClientSequence();      // the viewer's start, filled by the editions issue
 
-  // The acquisition tick of Timer1: filled by the acquisition cycle issue.
+  // The acquisition tick of Timer1: countdowns, frames handed to the cycle
+  // of each board, the outcomes shown on the chart pages.
   void RunAcquisitionTick();
+  // What a board's cycle reads from the window besides its own state.
+  CycleInputs CycleInputsOf(int board) const;
+
+  // Get Configure: the device link's dialogue wired to the window.
+  void ConnectDeviceLink();
+  void ConfigDialogueRunning(bool running);
+  void BoardConfigured(int board, const BoardSettings& record);
 
   // Steps of the orderly shutdown, in this order.
   void OrderlyShutdown();
@@ -132,6 +152,7 @@ class MainWindow : public QMainWindow {
   std::array<ChartPage*, kBoardCount> chartPages_{};
   std::array<ConfigPage*, kBoardCount> configPages_{};
   ClientPage* clientPage_ = nullptr;
+  std::unique_ptr<DeviceLink> deviceLink_;
   DisplayPage* displayPage_ = nullptr;
   QStatusBar* sbar_ = nullptr;
   QMenu* MMFile_ = nullptr;
