@@ -38,7 +38,10 @@ inline int NextPortNumber() {
 class SimProcess {
  public:
   // Starts orva-sim with a ports folder of its own and `arguments`.
-  explicit SimProcess(const QStringList& arguments) {
+  explicit SimProcess(const QStringList& arguments) : SimProcess(QString(), arguments) {}
+  // The same with its links in `portsFolder` (for instance the ports/ folder
+  // beside a window's executable directory).
+  SimProcess(const QString& portsFolder, const QStringList& arguments) : folder_(portsFolder) {
     QStringList all{"--dir", PortsFolder()};
     all << arguments;
     process_.start(QString::fromStdString(BinPath("orva-sim")), all);
@@ -48,7 +51,7 @@ class SimProcess {
   ~SimProcess() { Stop(); }
 
   bool Started() const { return started_; }
-  QString PortsFolder() const { return dir_.path() + "/ports"; }
+  QString PortsFolder() const { return folder_.isEmpty() ? dir_.path() + "/ports" : folder_; }
   QString Output() {
     output_ += QString::fromUtf8(process_.readAllStandardOutput());
     return output_;
@@ -69,6 +72,7 @@ class SimProcess {
 
  private:
   QTemporaryDir dir_;
+  QString folder_;
   QProcess process_;
   QString output_;
   bool started_ = false;
