@@ -1,0 +1,344 @@
+// The logger as a user runs it: orva-sim streams known temperatures on four
+// pseudo-terminal ports, tessar (offscreen) reads them for some seconds, and
+// the recording files it leaves on disk are read back.
+#include <gtest/gtest.h>
+
+#include <QProcessEnvironment>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "acquisition/recording_file.h"
+#include "common/clock.h"
+#include "common/date_time.h"
+#include "e2e_harness.h"
+#include "test_support.h"
+
+using namespace tessar;
+using namespace tessar::e2e;
+using namespace tessar::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kNoData = -0.0001112;
+constexpr double kOpen = 1e300;  // marks an open input in the tables below
+
+// One simulated device and the board that reads it.
+struct BoardCase {
+  char letter;
+  int port;
+  const char* model;
+  int sensorType;          // index into "VKRJSTABZ"
+  const char* simLetters;  // sensor letters the device reports, or nullptr for all K
+  int sampleInterval;
+  const char* serial;
+  const char* expectedSerial;  // as the header holds it: at most 11 characters
+  std::array<double, kSlotCount> signal;    // what the device is told (kOpen: open input)
+  std::array<double, kSlotCount> expected;  // what the records must hold
+};
+
+// Slot 0 is the cold junction in degC, or channel 0 in mV on the mV board.
+// Channels the model lacks, and open inputs, hold the "no data" value.
+const BoardCase kBoards[] = {
+    {'A', 1, "ORVA-2100", 1, nullptr, 1, "A00001", "A00001",
+     {24.0, 21.5, -15.25, 99.0, kOpen, 250.0, 0.0, kOpen, kOpen},
+     {24.0, 21.5, -15.25, 99.0, kNoData, 250.0, 0.0, kNoData, kNoData}},
+    {'B', 2, "ORVA-2200", 3, "JJJJ", 2, "A00002", "A00002",
+     {22.5, 30.0, kOpen, -40.0, 480.0, kOpen, kOpen, kOpen, kOpen},
+     {22.5, 30.0, kNoData, -40.0, 480.0, kNoData, kNoData, kNoData, kNoData}},
+    {'C', 3, "ORVA-2280", 1, nullptr, 1, "A00003", "A00003",
+     {27.0, 10.0, 20.5, 31.0, 42.25, kOpen, 65.0, 78.5, 1000.0},
+     {27.0, 10.0, 20.5, 31.0, 42.25, kNoData, 65.0, 78.5, 1000.0}},
+    // a mV board: readings below 5 mV show 0
+    {'D', 4, "ORVA-2000", 0, "VVVVVVV", 3, "SN-0123456789X", "SN-01234567",
+     {12.0, 7.5, 55.125, kOpen, 3.0, -2.0, 70.0, kOpen, kOpen},
+     {12.0, 7.5, 55.125, kNoData, 0.0, 0.0, 70.0, kNoData, kNoData}},
+};
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);  // C locale in tests
+  return text;
+}
+
+QStringList SimulatorArguments(const std::string& portsDirectory) {
+  QStringList args{"--dir", QString::fromStdString(portsDirectory)};
+  for (const BoardCase& b : kBoards) {
+    args << "--device" << QString("COM%1").arg(b.port) << "--model" << b.model << "--serial"
+         << b.serial;
+    if (b.simLetters) args << "--letters" << b.simLetters;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      const double v = b.signal[slot];
+      args << "--signal"
+           << QString::fromStdString(std::to_string(slot) + "=" +
+                                     (v == kOpen ? std::string("open") : "constant:" + Number(v)));
+    }
+  }
+  return args;
+}
+
+// The records as "Get Configure" would store them from these devices, plus
+// the run's choices.
+QStringList SettingsAssignments(const std::string& dataDirectory) {
+  QStringList a{"A.englishUi=1", "A.noteText=end-to-end note"};
+  for (const BoardCase& b : kBoards) {
+    const QString p = QString(QChar(b.letter)) + ".";
+    const bool kind0 = ModelKindOf(b.model, std::strlen(b.model) + 1) == 0;
+    a << p + QString("portNumber=%1").arg(b.port) << p + "modelName=" + b.model
+      << p + "serialNumber=" + b.serial << p + QString("boardSensorType=%1").arg(b.sensorType)
+      << p + QString("sampleInterval=%1").arg(b.sampleInterval)
+      << p + "dataDirectory=" + QString::fromStdString(dataDirectory)
+      << p + "jobTitle=job " + QChar(b.letter) << p + "channelName[1]=first of " + QChar(b.letter);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      a << p + QString("channelSensorType[%1]=%2").arg(slot).arg(b.sensorType);
+      // no alarm from the hot channels: the run stays quiet
+      a << p + QString("alarmHigh[%1]=2000").arg(slot);
+    }
+    // kind 0: the cold junction on its 1250 mV range against a 2.5 V reference
+    if (kind0) a << p + "channelRangeMv[0]=1250" << p + "refVoltage=2.5";
+  }
+  a << "D.yAxisTitle=Voltage (mV)";
+  return a;
+}
+
+struct RecordingFile {
+  fs::path path;
+  RecordingHeader header{};
+  std::vector<RecordingRecord> records;
+  std::size_t size = 0;
+};
+
+std::vector<RecordingFile> ReadBoardFiles(const std::string& dataDirectory, char letter) {
+  std::vector<RecordingFile> files;
+  std::error_code ec;
+  for (const auto& day : fs::directory_iterator(dataDirectory, ec)) {
+    const fs::path board = day.path() / std::string(1, letter);
+    if (!fs::is_directory(board)) continue;
+    for (const auto& entry : fs::directory_iterator(board, ec)) {
+      if (entry.path().extension() != ".ORV") continue;
+      RecordingFile file;
+      file.path = entry.path();
+      const std::vector<unsigned char> bytes = ReadBytes(entry.path().string());
+      file.size = bytes.size();
+      if (bytes.size() >= kRecordingHeaderSize) {
+        std::memcpy(&file.header, bytes.data(), kRecordingHeaderSize);
+        for (std::size_t at = kRecordingHeaderSize; at + kRecordingRecordSize <= bytes.size();
+             at += kRecordingRecordSize) {
+          RecordingRecord r;
+          std::memcpy(&r, bytes.data() + at, kRecordingRecordSize);
+          file.records.push_back(r);
+        }
+      }
+      files.push_back(file);
+    }
+  }
+  // day folders and file names are fixed-width digits: path order is time order
+  std::sort(files.begin(), files.end(),
+            [](const RecordingFile& x, const RecordingFile& y) { return x.path < y.path; });
+  return files;
+}
+
+std::size_t RecordCount(const std::string& dataDirectory, char letter) {
+  std::size_t n = 0;
+  for (const RecordingFile& f : ReadBoardFiles(dataDirectory, letter)) n += f.records.size();
+  return n;
+}
+
+std::string Text(const char* field, std::size_t size) {
+  return std::string(field, strnlen(field, size));
+}
+
+std::string DayName(double t) {
+  const CalendarTime c = DecodeDateTime(t);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d%02d%02d", c.year, c.month, c.day);
+  return text;
+}
+
+std::string FileName(double t) {
+  const CalendarTime c = DecodeDateTime(t);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d%02d%02d.ORV", c.hour, c.minute, c.second);
+  return text;
+}
+
+}  // namespace
+
+TEST(RecordingEndToEnd, FourModelsRecordTheirTemperaturesEverySampleInterval) {
+  PrivateInstall install(BinPath("tessar"));
+  ASSERT_TRUE(install.Ok()) << install.Error();
+  const std::string settings = install.BinDirectory() + "/tessar.SET";
+  const std::string data = install.DataDirectory();
+  ASSERT_LE(data.size(), 80u) << "the data directory must fit its settings field";
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("HOME", QString::fromStdString(install.Root()));  // nothing lands in the real home
+
+  ChildProcess sim(BinPath("orva-sim"), SimulatorArguments(install.PortsDirectory()), env,
+                   QString::fromStdString(install.Root()));
+  ASSERT_TRUE(sim.Started());
+  ASSERT_TRUE(sim.WaitForLine("ready", 10000)) << sim.Output() << sim.Errors();
+
+  ASSERT_EQ(RunProcess(BinPath("tessar-settings"), {"init", QString::fromStdString(settings)})
+                .exitCode,
+            0);
+  const ProcessResult set = RunProcess(
+      BinPath("tessar-settings"),
+      QStringList{"set", QString::fromStdString(settings)} + SettingsAssignments(data));
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+
+  const double before = Now();
+  ChildProcess tessar(install.ProgramPath(), {}, env, QString::fromStdString(install.Root()));
+  ASSERT_TRUE(tessar.Started());
+
+  // Until board A has nine records, at most 25 s: board B (every second tick)
+  // then has about five, board D (every third) about three.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(25);
+  while (RecordCount(data, 'A') < 9 && tessar.Running() &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  ASSERT_TRUE(tessar.Running()) << "tessar ended by itself\n" << tessar.Errors();
+  EXPECT_TRUE(tessar.Terminate(5000)) << "tessar did not end on SIGTERM";
+  const double after = Now();
+  EXPECT_TRUE(sim.Terminate(5000));
+  EXPECT_TRUE(sim.WaitForLine("stopped", 1000));
+  std::error_code ec;
+  EXPECT_FALSE(fs::is_symlink(install.PortsDirectory() + "/COM1", ec)) << "orva-sim removes its links";
+
+  EXPECT_FALSE(FileExists(install.BinDirectory() + "/Exception1.Err"))
+      << ReadBytes(install.BinDirectory() + "/Exception1.Err").size() << " bytes of errors";
+
+  std::map<char, std::size_t> counts;
+  std::map<char, double> spacing;  // mean seconds between records
+  for (const BoardCase& b : kBoards) {
+    SCOPED_TRACE(std::string("board ") + b.letter);
+    const std::vector<RecordingFile> files = ReadBoardFiles(data, b.letter);
+    ASSERT_FALSE(files.empty()) << "no recording of board " << b.letter;
+    // one file per clock hour: two only when the run crossed an hour
+    ASSERT_LE(files.size(), 2u);
+
+    std::vector<RecordingRecord> all;
+    const double runStart = files.front().header.startTime;
+    for (const RecordingFile& f : files) {
+      SCOPED_TRACE(f.path.string());
+      EXPECT_EQ((f.size - kRecordingHeaderSize) % kRecordingRecordSize, 0u);
+      ASSERT_FALSE(f.records.empty());
+      const RecordingHeader& h = f.header;
+      EXPECT_EQ(std::memcmp(h.version, "2.0.2\0", 6), 0);
+      EXPECT_EQ(std::string(h.reserved, 5), std::string(5, '\0'));
+      EXPECT_EQ(Text(h.jobTitle, kLongTextSize), std::string("job ") + b.letter);
+      EXPECT_EQ(Text(h.chartTitle, kLongTextSize), "Data Chart");
+      EXPECT_EQ(Text(h.noteText, kLongTextSize), b.letter == 'A' ? "end-to-end note" : "");
+      EXPECT_EQ(Text(h.yAxisTitle, kLongTextSize),
+                b.letter == 'D' ? "Voltage (mV)" : "Temperature (C)");
+      EXPECT_EQ(Text(h.channelName[0], kShortTextSize), std::string(1, b.letter) + "-0       ");
+      EXPECT_EQ(Text(h.channelName[1], kShortTextSize), std::string("first of ") + b.letter);
+      EXPECT_EQ(Text(h.serialNumber, kSerialNumberFieldSize), b.expectedSerial);
+      EXPECT_EQ(h.startTime, runStart) << "every file of a run names the run's start";
+      // the file is named after its first record, in the day and board folder
+      const double first = f.records.front().time;
+      EXPECT_EQ(f.path.filename().string(), FileName(first));
+      EXPECT_EQ(f.path.parent_path().filename().string(), std::string(1, b.letter));
+      EXPECT_EQ(f.path.parent_path().parent_path().filename().string(), DayName(first));
+      for (const RecordingRecord& r : f.records) {
+        EXPECT_EQ(DecodeDateTime(r.time).hour, DecodeDateTime(first).hour);
+      }
+      all.insert(all.end(), f.records.begin(), f.records.end());
+    }
+    if (files.size() == 2) {
+      EXPECT_NE(DecodeDateTime(files[1].records.front().time).hour,
+                DecodeDateTime(files[0].records.back().time).hour)
+          << "a new file only at a new clock hour";
+    }
+    // the first record is taken in the cycle that starts the run
+    EXPECT_EQ(all.front().time, runStart);
+
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const RecordingRecord& r = all[i];
+      EXPECT_GE(r.time, before - 2.0 / kSecondsPerDay);
+      EXPECT_LE(r.time, after + 2.0 / kSecondsPerDay);
+      if (i > 0) {
+        EXPECT_GT(r.time, all[i - 1].time) << "record " << i;
+      }
+      for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (b.expected[slot] == kNoData) {
+          EXPECT_EQ(r.values[slot], kNoData) << "record " << i << " slot " << slot;
+        } else {
+          EXPECT_NEAR(r.values[slot], b.expected[slot], 0.1) << "record " << i << " slot " << slot;
+        }
+      }
+    }
+    counts[b.letter] = all.size();
+    if (all.size() > 1) {
+      spacing[b.letter] =
+          (all.back().time - all.front().time) * kSecondsPerDay / double(all.size() - 1);
+    }
+  }
+
+  std::printf("records: A %zu, B %zu, C %zu, D %zu\n", counts['A'], counts['B'], counts['C'],
+              counts['D']);
+  // One record per sampleInterval ticks: boards on the same one-second tick,
+  // a stop between two boards of one tick costs at most one record.
+  ASSERT_GE(counts['A'], 6u);
+  const auto near = [](std::size_t n, double expected) {
+    return std::abs(double(n) - expected) <= 1.0;
+  };
+  EXPECT_TRUE(near(counts['C'], counts['A'])) << counts['C'] << " vs " << counts['A'];
+  EXPECT_TRUE(near(counts['B'], std::ceil(counts['A'] / 2.0))) << counts['B'] << " vs " << counts['A'];
+  EXPECT_TRUE(near(counts['D'], std::ceil(counts['A'] / 3.0))) << counts['D'] << " vs " << counts['A'];
+  for (const BoardCase& b : kBoards) {
+    if (!spacing.count(b.letter)) continue;
+    EXPECT_GT(spacing[b.letter], 0.8 * b.sampleInterval) << b.letter;
+    EXPECT_LT(spacing[b.letter], 1.4 * b.sampleInterval) << b.letter;
+  }
+
+  if (HasFailure()) {
+    std::printf("--- orva-sim output\n%s\n--- tessar errors\n%s\n", sim.Output().c_str(),
+                tessar.Errors().c_str());
+  }
+}
+
+// Without a settings file the logger starts on its first configuration page:
+// no port is opened, so no device is asked for frames, and nothing is recorded.
+TEST(RecordingEndToEnd, FirstRunWithoutSettingsOpensNoPortAndRecordsNothing) {
+  PrivateInstall install(BinPath("tessar"));
+  ASSERT_TRUE(install.Ok()) << install.Error();
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("HOME", QString::fromStdString(install.Root()));  // the default data directory
+
+  ChildProcess sim(BinPath("orva-sim"),
+                   {"--dir", QString::fromStdString(install.PortsDirectory()), "--device", "COM1",
+                    "--model", "ORVA-2280"},
+                   env, QString::fromStdString(install.Root()));
+  ASSERT_TRUE(sim.WaitForLine("ready", 10000)) << sim.Output() << sim.Errors();
+  ChildProcess tessar(install.ProgramPath(), {}, env, QString::fromStdString(install.Root()));
+  ASSERT_TRUE(tessar.Started());
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  ASSERT_TRUE(tessar.Running()) << tessar.Errors();
+  EXPECT_TRUE(tessar.Terminate(5000));
+  EXPECT_TRUE(sim.Terminate(5000));
+
+  EXPECT_EQ(sim.Output().find(" DK"), std::string::npos) << sim.Output();
+  std::size_t recordings = 0;
+  std::error_code ec;
+  for (const auto& entry : fs::recursive_directory_iterator(install.Root(), ec)) {
+    if (entry.path().extension() == ".ORV") ++recordings;
+  }
+  EXPECT_EQ(recordings, 0u);
+  // the default data directory is made at start, in the user's home
+  EXPECT_TRUE(fs::is_directory(install.Root() + "/Tessar"));
+  EXPECT_FALSE(FileExists(install.BinDirectory() + "/tessar.SET")) << "nothing saved without a close";
+  EXPECT_FALSE(FileExists(install.BinDirectory() + "/Exception1.Err"));
+}
