@@ -109,9 +109,25 @@ std::vector<std::string> PortChoiceItems(std::vector<std::string> names) {
   return names;
 }
 
+int ScanComNumber(std::string_view text) {
+  if (text.substr(0, 3) != "COM") return 0;
+  std::string_view rest = text.substr(3);
+  // like "%d": blanks, an optional sign, then the digits as far as they go
+  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  bool negative = false;
+  if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+    negative = rest.front() == '-';
+    rest.remove_prefix(1);
+  }
+  int value = 0;
+  const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+  if (ec != std::errc() || end == rest.data()) return 0;
+  return negative ? -value : value;
+}
+
 int PortNumberOfItem(int itemIndex, std::string_view itemText) {
   if (itemIndex <= 0) return 0;
-  return ComNumberOf(itemText);
+  return ScanComNumber(itemText);
 }
 
 int ItemIndexOfPort(int number, const std::vector<std::string>& items) {

@@ -43,8 +43,11 @@ std::vector<PortEntry> MergePorts(const std::string& portsFolder,
 // Items of a port choice list: "No Use" first, then the names sorted as text.
 std::vector<std::string> PortChoiceItems(std::vector<std::string> names);
 
+// The number scanned with "COM%d" from a text ("COM7 (USB)" gives 7); 0 when
+// the text does not start with "COM" and a number.
+int ScanComNumber(std::string_view text);
 // Port number of a choice list item: index <= 0 gives 0; otherwise the text is
-// read as "COM" and a number. An item of another form gives 0 (not used).
+// scanned with "COM%d". An item of another form gives 0 (not used).
 int PortNumberOfItem(int itemIndex, std::string_view itemText);
 // Item index that shows `number`: 0 for a number below 1 or one whose "COMn"
 // item is not in the list.

@@ -6,7 +6,6 @@
 
 #include "config/config_store.h"
 #include "config/number_text.h"
-#include "config/port_names.h"
 #include "config/range_captions.h"
 #include "i18n/text_codec.h"
 
@@ -54,17 +53,6 @@ TEST(RangeCaptions, FollowTheRangeTableOfTheModelKind) {
     for (int i = 0; i < table.count; ++i)
       EXPECT_EQ(captions[i].trimmed(), QString::number(table.values[i]) + " mV");
   }
-}
-
-TEST(PortNames, ItemsReadAsCOMn) {
-  EXPECT_EQ(PortNumberFromText("COM3"), 3);
-  EXPECT_EQ(PortNumberFromText("COM212"), 212);
-  EXPECT_EQ(PortNumberFromText("COM7 (USB)"), 7);
-  EXPECT_EQ(PortNumberFromText("No Use"), 0);
-  EXPECT_EQ(PortNumberFromText("COM"), 0);
-  EXPECT_EQ(PortNumberFromText("COMx"), 0);
-  EXPECT_EQ(PortNumberFromText("/dev/ttyS0"), 0);
-  EXPECT_EQ(PortItemText(12), "COM12");
 }
 
 class StorePages : public ::testing::Test {

@@ -56,6 +56,14 @@ TEST(PortNames, ChoiceListConversions) {
   EXPECT_EQ(PortNumberOfItem(-1, ""), 0);
   EXPECT_EQ(PortNumberOfItem(2, "COM10"), 10);
   EXPECT_EQ(PortNumberOfItem(1, "ttyAMA0"), 0);
+  // an item's number is scanned with "COM%d"
+  EXPECT_EQ(ScanComNumber("COM3"), 3);
+  EXPECT_EQ(ScanComNumber("COM212"), 212);
+  EXPECT_EQ(ScanComNumber("COM7 (USB)"), 7);
+  EXPECT_EQ(ScanComNumber("No Use"), 0);
+  EXPECT_EQ(ScanComNumber("COM"), 0);
+  EXPECT_EQ(ScanComNumber("COMx"), 0);
+  EXPECT_EQ(ScanComNumber("/dev/ttyS0"), 0);
   EXPECT_EQ(ItemIndexOfPort(10, items), 2);
   EXPECT_EQ(ItemIndexOfPort(9, items), 0);   // absent port shows as "No Use"
   EXPECT_EQ(ItemIndexOfPort(0, items), 0);

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/control_tag.h"
-#include "config/port_names.h"
+#include "device/port_names.h"
 #include "config/range_captions.h"
 
 namespace tessar {
@@ -378,7 +378,7 @@ void ConfigPage::RevealSelection() {
 
 void ConfigPage::SetPortItems(const QStringList& portNames, const QStringList& toolTips) {
   CBPort->clear();
-  CBPort->addItem(QString::fromLatin1(kNoUsePortItem));
+  CBPort->addItem(QString::fromLatin1(kNoUseItem));
   for (int i = 0; i < portNames.size(); ++i) {
     CBPort->addItem(portNames[i]);
     if (i < toolTips.size()) CBPort->setItemData(i + 1, toolTips[i], Qt::ToolTipRole);
@@ -387,13 +387,11 @@ void ConfigPage::SetPortItems(const QStringList& portNames, const QStringList& t
 }
 
 int ConfigPage::PortNumberOf() const {
-  const int index = CBPort->currentIndex();
-  if (index <= 0) return 0;
-  return PortNumberFromText(CBPort->itemText(index));
+  return PortNumberOfItem(CBPort->currentIndex(), CBPort->currentText().toStdString());
 }
 
 void ConfigPage::SelectPort(int portNumber) {
-  const int index = portNumber < 1 ? 0 : CBPort->findText(PortItemText(portNumber));
+  const int index = portNumber < 1 ? 0 : CBPort->findText(QString::fromStdString(ComName(portNumber)));
   CBPort->setCurrentIndex(index < 0 ? 0 : index);
 }
 
