@@ -10,6 +10,7 @@
 #include "common/clock.h"
 #include "common/date_time.h"
 #include "device/frame_reception.h"
+#include "i18n/messages.h"
 
 namespace tessar {
 namespace {
@@ -198,11 +199,15 @@ RestartMessage RestartRun(BoardRunState& state, int board) {
   }
   state.frame.RecordCountdown = 0;
   state.frame.FrameReady = false;
-  char korean[96];
-  char english[64];
-  std::snprintf(korean, sizeof korean, "차트 %d 기록 재시작되었습니다.", board + 1);
-  std::snprintf(english, sizeof english, "Chart %d recording re-started.", board + 1);
-  return {korean, english};
+  // The pair's one field is the board's number (1..4).
+  const MessagePair& pair = MessagePairOf(Msg::ChartRestarted);
+  auto format = [board](const char* pattern) {
+    std::string text(pattern);
+    const std::size_t field = text.find("%d");
+    if (field != std::string::npos) text.replace(field, 2, std::to_string(board + 1));
+    return text;
+  };
+  return {format(pair.korean), format(pair.english)};
 }
 
 void ApplySampleInterval(BoardSettings& settings, FrameState& frame, int position) {
