@@ -14,6 +14,7 @@
 #include "common/clock.h"
 #include "common/date_time.h"
 #include "config/ui/config_page.h"
+#include "device/frame_reception.h"
 #include "device/ui/device_link.h"
 #include "i18n/text_codec.h"
 #include "shell/ui/chart_page.h"
@@ -257,7 +258,21 @@ TEST_F(DeviceWindowTest, GetConfigureOfEveryModelThroughTheButtons) {
   EXPECT_EQ(page2.CBR[3]->currentText(), "156.25 mV");
   EXPECT_FALSE(page2.EdT1[5]->isEnabled());
 
-  // ORVA-2280: kind 2, eight channels with their own factors
+  // ORVA-2280: kind 2, eight channels with their own factors. The frame still
+  // waiting from the board's former model (56 bytes, kind 0) is dropped
+  // rather than read in the new layout.
+  // (The device on COM4 streams 72-byte frames, which the board's former
+  // model discards; the waiting frame is put in place here.)
+  FrameState& frame3 = window.state().Boards[3].frame;
+  ASSERT_EQ(ReceiveFrame(frame3, "400000, 000100, 000200, 000300, 000400, 000500, 000600\r\n"),
+            FrameDecision::Accepted);
+  // an interval typed while the dialogue waits is kept
+  dialogs_.ClearCalls();
+  window.configPage(3)->BtnGet->click();
+  window.configPage(3)->UDInt->setValue(9);
+  EXPECT_TRUE(WaitUntil([&] { return dialogs_.Count(ScriptedDialogs::Kind::Message) > 0; }, 3000));
+  EXPECT_FALSE(window.state().Boards[3].frame.FrameReady);
+  EXPECT_EQ(window.state().Settings.boards[3].sampleInterval, 9);
   r = configure(3);
   EXPECT_EQ(window.state().Boards[3].frame.ModelKind, 2);
   EXPECT_EQ(FieldBytes(r.modelName), "ORVA-2280");

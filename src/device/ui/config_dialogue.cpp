@@ -71,6 +71,7 @@ void ConfigDialogue::OnRxChar(int) {
     if (!collector_.Feed(c)) continue;
     EndDialogue();
     const int board = configBoard_;
+    if (recordOf_) record_ = recordOf_(board);
     const ConfigParseResult result = ParseConfigReply(collector_.ReplyText, board, portNumber_, record_);
     if (result.modelKind >= 0) emit ModelKindFound(board, result.modelKind);
     emit Parsed(board, result.outcome);

@@ -41,6 +41,13 @@ class ConfigDialogue : public QObject {
   // time-out calls OnTimerC.
   void UseReplyTimer(QTimer& timer);
 
+  // Where the boards' records live: a reply is then parsed onto the board's
+  // record as it is when the reply arrives (edits made while the dialogue
+  // waited are kept), not onto the copy taken when it began.
+  void SetRecordSource(std::function<const BoardSettings&(int board)> recordOf) {
+    recordOf_ = std::move(recordOf);
+  }
+
   bool Waiting() const { return active_[configBoard_]; }
   int ConfigBoard() const { return configBoard_; }
   QTimer& TimerC() { return *timerC_; }
@@ -76,6 +83,7 @@ class ConfigDialogue : public QObject {
   int configBoard_ = 0;
   int portNumber_ = 0;
   BoardSettings record_{};
+  std::function<const BoardSettings&(int)> recordOf_;
   bool koreanUi_ = true;
 };
 

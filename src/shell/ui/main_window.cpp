@@ -172,11 +172,18 @@ void MainWindow::ConnectDeviceLink() {
           [this](const QString& text) { dialogs_->ShowMessage(text); });
   ConfigDialogue& dialogue = link.Dialogue();
   dialogue.UseReplyTimer(*timerC_);
+  dialogue.SetRecordSource(
+      [this](int b) -> const BoardSettings& { return state_.Settings.boards[b]; });
   connect(&dialogue, &ConfigDialogue::DialogueRunning, this, &MainWindow::ConfigDialogueRunning);
   // The model kind changes as soon as the reply names a known model, also
-  // when a later part of the reply fails.
-  connect(&dialogue, &ConfigDialogue::ModelKindFound, this,
-          [this](int b, int kind) { state_.Boards[b].frame.ModelKind = kind; });
+  // when a later part of the reply fails. A frame still waiting from the
+  // board's former model would be read in the new model's layout: it is
+  // dropped (the board's port is closed by Get Configure, so none follows).
+  connect(&dialogue, &ConfigDialogue::ModelKindFound, this, [this](int b, int kind) {
+    FrameState& frame = state_.Boards[b].frame;
+    if (frame.ModelKind != kind) frame.FrameReady = false;
+    frame.ModelKind = kind;
+  });
   connect(&dialogue, &ConfigDialogue::Configured, this,
           [this](int b, const BoardSettings& record, ConfigOutcome) { BoardConfigured(b, record); });
 }
