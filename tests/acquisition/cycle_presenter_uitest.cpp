@@ -209,6 +209,31 @@ TEST_F(PresenterTest, ElapsedAxisCountsDaysSinceTheStart) {
   EXPECT_EQ(page_.TimeAxis->max().toString(QStringLiteral("hh:mm:ss")), QStringLiteral("12:00:00"));
 }
 
+TEST_F(PresenterTest, ElapsedScrollingWindowStartsBeforeTheRun) {
+  inputs_.elapsedAxis = true;
+  settings_.sampleInterval = 1;
+  page_.ChkScroll->setChecked(true);
+  clock_.Set(start_);
+  Cycle();
+  clock_.Set(start_ + 8 * kSecond);
+  Cycle();
+  // 35 s back from 8 s into the run: the window starts 27 s before it
+  const auto [low, high] = TimeAxisRange(page_.TimeAxis);
+  EXPECT_NEAR(low, -27 * kSecond, 0.001 * kSecond);
+  EXPECT_NEAR(high, 13 * kSecond, 0.001 * kSecond);
+  EXPECT_LT(page_.TimeAxis->min(), page_.TimeAxis->max());
+  EXPECT_NEAR(page_.TimeAxis->max().toMSecsSinceEpoch() - page_.TimeAxis->min().toMSecsSinceEpoch(),
+              40000.0, 1.0);
+  EXPECT_EQ(page_.TimeAxis->min().toString(QStringLiteral("hh:mm:ss")), QStringLiteral("23:59:33"));
+  EXPECT_EQ(page_.TimeAxis->max().toString(QStringLiteral("hh:mm:ss")), QStringLiteral("00:00:13"));
+  // both points inside the window
+  for (int i = 0; i < 2; ++i) {
+    const double x = page_.Series[1]->at(i).x();
+    EXPECT_GE(x, static_cast<double>(page_.TimeAxis->min().toMSecsSinceEpoch()));
+    EXPECT_LE(x, static_cast<double>(page_.TimeAxis->max().toMSecsSinceEpoch()));
+  }
+}
+
 TEST_F(PresenterTest, ChartStartsAgainEmptyAfter3600Points) {
   page_.ChkScroll->setChecked(false);
   Cycle("000000, 000001, 000002, 000003, 000028\r\n");  // 40 mV once
@@ -310,7 +335,7 @@ TEST(NetworkLogs, EmptiedAtOneHundredLinesWhenTheCycleAsks) {
 }
 
 TEST(ChartAxes, DayCountsRoundTripAndOrderedRanges) {
-  for (double day : {0.0, 0.25, 1.5, 46364.587175925926, 46364.999988425926}) {
+  for (double day : {-0.25, -kSecond, 0.0, 0.25, 1.5, 46364.587175925926, 46364.999988425926}) {
     EXPECT_NEAR(DayCountOfAxisValue(ChartAxisValue(day)), day, 0.0005 / kSecondsPerDay) << day;
   }
   // Later times lie further right.

@@ -33,22 +33,39 @@ void SetValueRange(QValueAxis* axis, double low, double high) {
 
 }  // namespace
 
+// Day counts below zero carry their time of day away from zero (-0.25 is
+// 06:00 on the epoch's day), which is no straight line. The elapsed axis
+// reaches below zero when its scrolling window starts before the run, so
+// there the axis runs on straight from the epoch's midnight: -30 s lies 30 s
+// to the left of 0 and reads 23:59:30.
+double EpochAxisValue() { return static_cast<double>(FromDayCount(0.0).toMSecsSinceEpoch()); }
+
 double ChartAxisValue(double dayCount) {
+  if (dayCount < 0.0) return EpochAxisValue() + dayCount * kSecondsPerDay * 1000.0;
   return static_cast<double>(FromDayCount(dayCount).toMSecsSinceEpoch());
 }
 
 double DayCountOfAxisValue(double axisValue) {
+  const double epoch = EpochAxisValue();
+  if (axisValue < epoch) return (axisValue - epoch) / (kSecondsPerDay * 1000.0);
   return ToDayCount(QDateTime::fromMSecsSinceEpoch(std::llround(axisValue)));
 }
+
+namespace {
+QDateTime AxisDateTime(double dayCount) {
+  return QDateTime::fromMSecsSinceEpoch(std::llround(ChartAxisValue(dayCount)));
+}
+}  // namespace
 
 void SetTimeAxisRange(QDateTimeAxis* axis, double minDays, double maxDays) {
   if (maxDays < minDays) std::swap(minDays, maxDays);
   if (maxDays - minDays < kOneSecond / 2) maxDays = minDays + kOneSecond;
-  axis->setRange(FromDayCount(minDays), FromDayCount(maxDays));
+  axis->setRange(AxisDateTime(minDays), AxisDateTime(maxDays));
 }
 
 std::pair<double, double> TimeAxisRange(const QDateTimeAxis* axis) {
-  return {ToDayCount(axis->min()), ToDayCount(axis->max())};
+  return {DayCountOfAxisValue(static_cast<double>(axis->min().toMSecsSinceEpoch())),
+          DayCountOfAxisValue(static_cast<double>(axis->max().toMSecsSinceEpoch()))};
 }
 
 bool AxisAutomatic(const QAbstractAxis* axis) {
