@@ -173,6 +173,36 @@ TEST_F(DeviceWindowTest, AMissingPortIsReportedOnceWhileTheOtherBoardsRun) {
   EXPECT_EQ(dialogs_.Count(ScriptedDialogs::Kind::Message), 1);
 }
 
+TEST_F(DeviceWindowTest, FaultyFramesAreDroppedSilentlyAndASilentDeviceCountsMissedTicks) {
+  StartSim({{"--model", kModels[0], "--fault", "wrong-length:2"},
+            {"--model", kModels[1], "--fault", "double"},
+            {"--model", kModels[2], "--fault", "silence:2"},
+            {"--model", kModels[3], "--fault", "embedded-lf"}});
+  MainWindow& window = StartRunning(RunningImage());
+  const QString status = window.SBar()->currentMessage();
+  std::array<int, kBoardCount> cycles{};
+  for (int tick = 0; tick < 6; ++tick) {
+    test::Pump(150);
+    for (int b = 0; b < kBoardCount; ++b) cycles[b] += window.state().Boards[b].frame.FrameReady;
+    window.Timer1Timer();
+  }
+  // every other frame of board A is whole; B's doubled and D's broken frames never are
+  EXPECT_GE(cycles[0], 3);
+  EXPECT_EQ(cycles[1], 0);
+  EXPECT_EQ(cycles[3], 0);
+  EXPECT_NEAR(Value(window.chartPage(0)->EdValue[1]), 21.0, 0.1);
+  EXPECT_TRUE(window.chartPage(1)->EdValue[1]->text().isEmpty());
+  // C fell silent after two frames: -2 after the last frame, then one more per tick
+  const int missed = window.state().Boards[2].frame.MissedTicks;
+  EXPECT_GE(missed, 1);
+  window.Timer1Timer();
+  EXPECT_EQ(window.state().Boards[2].frame.MissedTicks, missed + 1);
+  EXPECT_EQ(window.state().Boards[1].frame.MissedTicks, 6);  // -1 at start, never a frame
+  // nothing of it reached the user
+  EXPECT_EQ(dialogs_.Count(ScriptedDialogs::Kind::Message), 0);
+  EXPECT_EQ(window.SBar()->currentMessage(), status);
+}
+
 TEST_F(DeviceWindowTest, GetConfigureOfEveryModelThroughTheButtons) {
   StartSim({{"--model", "ORVA-2000", "--serial", "K0-2000", "--ranges", "1,0,1,2,3,4,7", "--letters",
              "KKJJTTK", "--a1", "1.001", "--a0", "-0.002", "--ref", "2.4", "--t1",
