@@ -120,10 +120,10 @@ class MainWindow : public QMainWindow {
   void PageShown(int index);
 
   // Steps of the start sequence that later subsystems fill.
-  void FillPortLists();            // step 2: filled by the serial port issue (port enumeration)
-  void PrepareSerialPorts();       // step 4: filled by the serial port issue (9600 baud, ComPort5)
+  void FillPortLists();            // step 2: "No Use" and the serial ports present
+  void PrepareSerialPorts();       // step 4: ComPort1..ComPort5 at 9600 baud
   void OpenDataServers();          // step 12: filled by the data server issue (SS1..SS4)
-  void OpenBoardPortsAndSendDK();  // step 12: filled by the serial port / device protocol issues
+  void OpenBoardPortsAndSendDK();  // step 12: the used board ports opened, "DK" sent
   void StartClientSequence();      // the viewer's start, filled by the editions issue
 
   // The acquisition tick of Timer1: countdowns, frames handed to the cycle
@@ -140,7 +140,7 @@ class MainWindow : public QMainWindow {
   // Steps of the orderly shutdown, in this order.
   void OrderlyShutdown();
   void NotifyClientsServerClosed();  // step 2: filled by the data server issue
-  void ResetRelaysAndClosePorts();   // steps 3-4: filled by the serial port / relay issues
+  void ResetRelaysAndClosePorts();   // steps 3-4: outputs off on open ports, ports closed
   void CloseDataServers();           // steps 5-6: filled by the data server issue
 
   const Edition& edition_;
