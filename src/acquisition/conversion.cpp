@@ -1,11 +1,13 @@
 #include "acquisition/conversion.h"
 
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "acquisition/thermocouple.h"
+#include "common/number_text.h"
 
 namespace tessar {
 namespace {
@@ -114,17 +116,7 @@ ParsedFrame ParseFrame(const char* text, std::size_t maxLength, int modelKind) {
 }
 
 bool ParseFixedColdJunction(const std::string& text, double& value) {
-  const char* p = text.data();
-  const char* end = p + text.size();
-  while (p < end && IsBlank(*p)) ++p;
-  while (end > p && IsBlank(end[-1])) --end;
-  if (p < end && *p == '+') ++p;  // from_chars takes no plus sign
-  if (p == end) return false;
-  double v = 0.0;
-  const auto result = std::from_chars(p, end, v, std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != end || !IsFinite(v)) return false;
-  value = v;
-  return true;
+  return ParseDecimal(text, value);
 }
 
 void ConvertFrame(ConversionState& state, const char* text, std::size_t maxLength,

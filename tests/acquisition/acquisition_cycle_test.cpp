@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "acquisition/fixed_format.h"
+#include "common/number_text.h"
 #include "acquisition/recording_file.h"
 #include "acquisition/thermocouple.h"
 #include "common/clock.h"

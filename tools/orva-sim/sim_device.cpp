@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "acquisition/thermocouple.h"
+#include "common/number_text.h"
 
 namespace orva {
 
@@ -19,14 +20,6 @@ constexpr std::int32_t kLargestCount = 0x7FFFFE;
 // Kind-0 cold-junction sensor: degC = kCjSlope * mV * 5 / Ref - kCjOffset.
 constexpr double kCjSlope = 0.0444365446142908;
 constexpr double kCjOffset = 61.1073586917881;
-
-bool ParseNumber(const std::string& text, double& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && end == last && std::isfinite(value);
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -67,7 +60,7 @@ bool ParseSignal(const std::string& text, Signal& signal) {
   std::vector<double> numbers;
   for (std::size_t i = 1; i < parts.size(); ++i) {
     double value;
-    if (!ParseNumber(parts[i], value)) return false;
+    if (!tessar::ParseDecimal(parts[i], value)) return false;
     numbers.push_back(value);
   }
   Signal s;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "device/port_names.h"
+#include "common/number_text.h"
 
 namespace orva {
 
@@ -54,14 +55,6 @@ const char kUsage[] =
     "                        type-s       channel 1 reports sensor letter S\n";
 
 namespace {
-
-bool ToNumber(const std::string& text, double& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && end == last && std::isfinite(value);
-}
 
 bool ToInt(const std::string& text, int& value) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -175,7 +168,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
       column.clear();
       for (const std::string& item : Split(v, ',')) {
         double x;
-        if (!ToNumber(item, x)) {
+        if (!tessar::ParseDecimal(item, x)) {
           error = "bad " + arg + " " + v;
           return false;
         }
@@ -187,7 +180,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
       }
     } else if (arg == "--a1" || arg == "--a0" || arg == "--ref") {
       double x;
-      if (!ToNumber(v, x)) {
+      if (!tessar::ParseDecimal(v, x)) {
         error = "bad " + arg + " " + v;
         return false;
       }
