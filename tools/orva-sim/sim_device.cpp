@@ -21,14 +21,6 @@ constexpr std::int32_t kLargestCount = 0x7FFFFE;
 constexpr double kCjSlope = 0.0444365446142908;
 constexpr double kCjOffset = 61.1073586917881;
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  std::string part;
-  while (std::getline(stream, part, separator)) parts.push_back(part);
-  return parts;
-}
-
 // A channel count as the frame carries it: negative values are sent the way
 // the logger reads them back (a count above 7FFFFF less FFFFFF).
 std::int32_t ChannelCount(double count) {
@@ -38,6 +30,15 @@ std::int32_t ChannelCount(double count) {
 }
 
 }  // namespace
+
+// "a:b:c" -> {"a", "b", "c"}.
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, separator)) parts.push_back(part);
+  return parts;
+}
 
 double Signal::ValueAt(double seconds, std::mt19937& rng) const {
   switch (kind) {

@@ -62,4 +62,7 @@ void CompleteSetup(DeviceSetup& setup);
 std::vector<std::int32_t> CountsFor(const tessar::BoardSettings& record, int modelKind,
                                     const std::array<double, tessar::kSlotCount>& values);
 
+// Splits a command-line value at every `separator`.
+std::vector<std::string> Split(const std::string& text, char separator);
+
 }  // namespace orva

@@ -61,14 +61,6 @@ bool ToInt(const std::string& text, int& value) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  std::string part;
-  while (std::getline(stream, part, separator)) parts.push_back(part);
-  return parts;
-}
-
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {

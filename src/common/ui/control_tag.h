@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QVariant>
 
 namespace tessar {
@@ -17,5 +18,13 @@ inline int ChannelOfTag(int tag) { return tag % 10; }
 
 // Names of the per-board families: board letter 'A' + b, board number b + 1.
 inline QChar BoardLetter(int board) { return QChar('A' + board); }
+// "EdInt" -> "EdInt1" for board 0.
+inline QString BoardControlName(const char* prefix, int board) {
+  return QString::fromLatin1(prefix) + QString::number(board + 1);
+}
+// "EdHigh", board 0, channel 3 -> "EdHighA3".
+inline QString ChannelControlName(const char* prefix, int board, int channel) {
+  return QString::fromLatin1(prefix) + BoardLetter(board) + QString::number(channel);
+}
 
 }  // namespace tessar

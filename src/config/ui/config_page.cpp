@@ -37,9 +37,9 @@ QLineEdit* NumberEdit(QWidget* parent, int width) {
 ConfigPage::ConfigPage(int board, QWidget* parent) : QWidget(parent), board_(board) {
   const QString n = QString::number(board + 1);
   const QString letter = BoardLetter(board);
-  auto name = [&](const char* prefix) { return QString::fromLatin1(prefix) + n; };
-  auto channelName = [&](const char* prefix, int k) {
-    return QString::fromLatin1(prefix) + letter + QString::number(k);
+  auto name = [board](const char* prefix) { return BoardControlName(prefix, board); };
+  auto channelName = [board](const char* prefix, int k) {
+    return ChannelControlName(prefix, board, k);
   };
 
   auto* columns = new QHBoxLayout(this);
