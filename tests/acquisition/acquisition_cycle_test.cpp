@@ -226,7 +226,9 @@ TEST_F(CycleTest, ChartStartsAgainEmptyAfter3600Points) {
     Deliver(0);
     out = Tick();
     ASSERT_TRUE(out->recorded);
-    if (i < 3599) ASSERT_FALSE(out->chartCleared) << i;
+    if (i < 3599) {
+      ASSERT_FALSE(out->chartCleared) << i;
+    }
     clock_.AdvanceSeconds(1);
   }
   EXPECT_TRUE(out->chartCleared);
