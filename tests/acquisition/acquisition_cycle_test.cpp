@@ -19,17 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FileBytes(const fs::path& path) {
-  const std::vector<unsigned char> bytes = test::ReadBytes(path.string());
-  return std::string(bytes.begin(), bytes.end());
-}
-
-double LeDouble(const std::string& bytes, std::size_t offset) {
-  double v;
-  std::memcpy(&v, bytes.data() + offset, 8);
-  return v;
-}
-
 // Four boards: board A a kind-1 mV board whose counts are millivolts.
 class CycleTest : public ::testing::Test {
  protected:
@@ -85,13 +74,13 @@ TEST_F(CycleTest, FirstCycleOfARunRecordsDespiteThePositiveCountdown) {
   // The new file is the header followed by the first record.
   const fs::path file = BoardDir(0, clock_.Now()) / "140532.ORV";
   EXPECT_EQ(boards_[0].run.RecordFileName, file);
-  const std::string bytes = FileBytes(file);
+  const std::string bytes = test::FileText(file);
   ASSERT_EQ(bytes.size(), 624u);
-  EXPECT_EQ(LeDouble(bytes, 536), clock_.Now());  // StartTime in the header
-  EXPECT_EQ(LeDouble(bytes, 544), clock_.Now());  // time of the record
-  EXPECT_EQ(LeDouble(bytes, 544 + 8 + 8 * 2), 2.0);
-  EXPECT_EQ(LeDouble(bytes, 544 + 8 + 8 * 3), NoDataValue);
-  EXPECT_EQ(LeDouble(bytes, 544 + 8 + 8 * 8), NoDataValue);
+  EXPECT_EQ(test::LeDoubleAt(bytes, 536), clock_.Now());  // StartTime in the header
+  EXPECT_EQ(test::LeDoubleAt(bytes, 544), clock_.Now());  // time of the record
+  EXPECT_EQ(test::LeDoubleAt(bytes, 544 + 8 + 8 * 2), 2.0);
+  EXPECT_EQ(test::LeDoubleAt(bytes, 544 + 8 + 8 * 3), NoDataValue);
+  EXPECT_EQ(test::LeDoubleAt(bytes, 544 + 8 + 8 * 8), NoDataValue);
 
   // Boards without a frame count missed ticks.
   EXPECT_FALSE(AcquisitionTick(boards_, inputs_)[1].has_value());
@@ -119,7 +108,7 @@ TEST_F(CycleTest, IntervalFiveRecordsEveryFifthTickAndRefreshesEveryTick) {
   EXPECT_EQ(records, 3);
   EXPECT_EQ(refreshed, 11);
   EXPECT_EQ(memo[2].substr(0, 22), "     3 12-08 14:05:42 ");
-  const std::string bytes = FileBytes(boards_[0].run.RecordFileName);
+  const std::string bytes = test::FileText(boards_[0].run.RecordFileName);
   EXPECT_EQ(bytes.size(), 544u + 3 * 80);
 }
 
@@ -140,13 +129,13 @@ TEST_F(CycleTest, RunCrossingTheHourContinuesInANewFile) {
     clock_.AdvanceSeconds(1);
   }
   const fs::path dir = BoardDir(0, clock_.Now());
-  const std::string first = FileBytes(dir / "095958.ORV");
-  const std::string second = FileBytes(dir / "100000.ORV");
+  const std::string first = test::FileText(dir / "095958.ORV");
+  const std::string second = test::FileText(dir / "100000.ORV");
   EXPECT_EQ(first.size(), 544u + 2 * 80);
   EXPECT_EQ(second.size(), 544u + 80);
   EXPECT_EQ(boards_[0].run.RecordFileHour, 10);
   // The run's start stays in every header of the run.
-  EXPECT_EQ(LeDouble(second, 536), EncodeDateTime({2026, 12, 8, 9, 59, 58}));
+  EXPECT_EQ(test::LeDoubleAt(second, 536), EncodeDateTime({2026, 12, 8, 9, 59, 58}));
   EXPECT_EQ(first.substr(0, 544), second.substr(0, 544));
   EXPECT_EQ(boards_[0].run.SampleCount, 3);
 }
@@ -159,7 +148,7 @@ TEST_F(CycleTest, MidnightStartsANewDayDirectory) {
   Deliver(0);
   Tick();
   EXPECT_EQ(boards_[0].run.RecordFileName, data_ / "20261209" / "A" / "000000.ORV");
-  EXPECT_EQ(FileBytes(boards_[0].run.RecordFileName).size(), 624u);
+  EXPECT_EQ(test::FileText(boards_[0].run.RecordFileName).size(), 624u);
 }
 
 TEST_F(CycleTest, HeaderRewriteKeepsRecordsInPlace) {
@@ -168,14 +157,14 @@ TEST_F(CycleTest, HeaderRewriteKeepsRecordsInPlace) {
     Tick();
     clock_.AdvanceSeconds(1);
   }
-  const std::string before = FileBytes(boards_[0].run.RecordFileName);
+  const std::string before = test::FileText(boards_[0].run.RecordFileName);
   StoreFieldBytes(settings_[0].jobTitle, "Renamed job");
   StoreFieldBytes(settings_[0].channelName[2], "Inlet");
   boards_[0].run.HeaderDirty = true;
   Deliver(0);
   Tick();
   EXPECT_FALSE(boards_[0].run.HeaderDirty);
-  const std::string after = FileBytes(boards_[0].run.RecordFileName);
+  const std::string after = test::FileText(boards_[0].run.RecordFileName);
   ASSERT_EQ(after.size(), before.size() + 80);
   EXPECT_EQ(after.substr(11, 12), std::string("Renamed job\0", 12));
   EXPECT_EQ(after.substr(335 + 2 * 21, 6), std::string("Inlet\0", 6));
@@ -325,7 +314,7 @@ TEST_F(CycleTest, RestartStartsANewRunAndTheIntervalEditResetsTheCountdown) {
   const auto out = Tick();
   EXPECT_TRUE(out->startLabel.has_value());
   EXPECT_NE(boards_[0].run.RecordFileName, firstFile);
-  EXPECT_EQ(FileBytes(boards_[0].run.RecordFileName).size(), 624u);
+  EXPECT_EQ(test::FileText(boards_[0].run.RecordFileName).size(), 624u);
 
   ApplySampleInterval(settings_[0], boards_[0].frame, 7);
   EXPECT_EQ(settings_[0].sampleInterval, 7);
@@ -344,7 +333,7 @@ TEST_F(CycleTest, AnUnwritableDataDirectoryIsSkippedAndRetried) {
   out = Tick();
   EXPECT_TRUE(out->recordWritten);
   // The file gets its header before its first record.
-  const std::string bytes = FileBytes(boards_[0].run.RecordFileName);
+  const std::string bytes = test::FileText(boards_[0].run.RecordFileName);
   ASSERT_EQ(bytes.size(), 624u);
   EXPECT_EQ(bytes.substr(0, 6), std::string("2.0.2\0", 6));
 }

@@ -17,17 +17,6 @@ std::string Bytes(const void* data, std::size_t size) {
   return std::string(static_cast<const char*>(data), size);
 }
 
-std::string FileBytes(const std::filesystem::path& path) {
-  const std::vector<unsigned char> bytes = test::ReadBytes(path.string());
-  return std::string(bytes.begin(), bytes.end());
-}
-
-double LeDouble(const std::string& bytes, std::size_t offset) {
-  double v;
-  std::memcpy(&v, bytes.data() + offset, 8);
-  return v;
-}
-
 BoardSettings Board() {
   BoardSettings s;
   FillBoardDefaults(s, 1, "/tmp");
@@ -55,7 +44,7 @@ TEST(RecordingFileTest, HeaderBytesAtTheirOffsets) {
   EXPECT_EQ(b.substr(524, 12), std::string("A30001\0\0\0\0\0\0", 12));
   // 46364.5 as a little-endian IEEE double
   EXPECT_EQ(b.substr(536, 8), std::string("\x00\x00\x00\x00\x90\xA3\xE6\x40", 8));
-  EXPECT_EQ(LeDouble(b, 536), 46364.5);
+  EXPECT_EQ(test::LeDoubleAt(b, 536), 46364.5);
   // Everything after a text's terminator is zero.
   for (std::size_t i = 18; i < 92; ++i) EXPECT_EQ(b[i], '\0') << i;
 }
@@ -78,8 +67,8 @@ TEST(RecordingFileTest, RecordBytes) {
   const std::string b = Bytes(&r, sizeof r);
   ASSERT_EQ(b.size(), 80u);
   EXPECT_EQ(b.substr(0, 8), std::string("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8));
-  EXPECT_EQ(LeDouble(b, 8 + 8 * 3), 3.0);
-  EXPECT_EQ(LeDouble(b, 72), -0.0001112);
+  EXPECT_EQ(test::LeDoubleAt(b, 8 + 8 * 3), 3.0);
+  EXPECT_EQ(test::LeDoubleAt(b, 72), -0.0001112);
 }
 
 TEST(RecordingFileTest, DirectoryAndNameFollowTheTimeOfNaming) {
@@ -106,16 +95,16 @@ TEST(RecordingFileTest, HeaderRewriteKeepsRecordsInPlace) {
     r.time = 10.0 + i;
     ASSERT_TRUE(AppendRecordingRecord(path, r));
   }
-  const std::string before = FileBytes(path);
+  const std::string before = test::FileText(path);
   ASSERT_EQ(before.size(), 544u + 3 * 80);
 
   StoreFieldBytes(s.jobTitle, "Kiln 4");
   ASSERT_TRUE(WriteRecordingHeader(path, BuildRecordingHeader(s, 10.0)));
-  const std::string after = FileBytes(path);
+  const std::string after = test::FileText(path);
   ASSERT_EQ(after.size(), before.size());
   EXPECT_EQ(after.substr(11, 6), "Kiln 4");
   EXPECT_EQ(after.substr(544), before.substr(544));
-  EXPECT_EQ(LeDouble(after, 544 + 80 * 2), 12.0);
+  EXPECT_EQ(test::LeDoubleAt(after, 544 + 80 * 2), 12.0);
 }
 
 TEST(RecordingFileTest, UnwritablePlacesFailQuietly) {

@@ -50,10 +50,8 @@ QString Com(int number) { return QString::fromStdString(ComName(number)); }
 TEST(ConfigDialogue, EachModelIsConfiguredAsTheSimulatorWasTold) {
   const int n2000 = test::NextPortNumber(), n2100 = test::NextPortNumber(),
             n2200 = test::NextPortNumber(), n2280 = test::NextPortNumber();
-  SimProcess sim({"--device", Com(n2000), "--model", "ORVA-2000", "--serial", "K0-2000",
-                  "--ranges", "1,0,1,2,3,4,7", "--letters", "KKJJTTK", "--a1", "1.001", "--a0", "-0.002",
-                  "--ref", "2.4", "--t1", "1.1,1.2,1.3,1.4,1.5,1.6", "--t0", "0.1,0.2,0.3,0.4,0.5,0.6",
-                  "--period", "100",
+  SimProcess sim(QStringList{"--device", Com(n2000)} + test::Orva2000SampleOptions() +
+                 QStringList{"--period", "100",
                   "--device", Com(n2100), "--model", "ORVA-2100", "--serial", "V-2100", "--letters",
                   "VVVVVVV", "--no-channel-cal",
                   "--device", Com(n2200), "--model", "ORVA-2200", "--serial", "A30001", "--ranges",
@@ -94,22 +92,9 @@ TEST(ConfigDialogue, EachModelIsConfiguredAsTheSimulatorWasTold) {
   BoardSettings r = configure(0, n2000);
   EXPECT_FALSE(comPort1.Connected());
   EXPECT_EQ(run.modelKind, 0);
-  EXPECT_EQ(FieldBytes(r.modelName), "ORVA-2000");
-  EXPECT_EQ(FieldBytes(r.serialNumber), "K0-2000");
+  test::ExpectOrva2000SampleRecord(r);
   EXPECT_EQ(r.portNumber, n2000);
   EXPECT_EQ(r.boardIndex, 0);
-  EXPECT_EQ(r.boardSensorType, 7);
-  const int types2000[] = {1, 1, 3, 3, 5, 5, 1};
-  const double ranges2000[] = {1250, 2500, 1250, 625, 312.5, 156.25, 19.5313};
-  for (int s = 0; s <= 6; ++s) {
-    EXPECT_EQ(r.channelSensorType[s], types2000[s]) << s;
-    EXPECT_EQ(r.channelRangeMv[s], ranges2000[s]) << s;
-  }
-  EXPECT_DOUBLE_EQ(r.voltA1, 1.001);
-  EXPECT_DOUBLE_EQ(r.voltA0, -0.002);
-  EXPECT_DOUBLE_EQ(r.refVoltage, 2.4);
-  EXPECT_DOUBLE_EQ(r.channelT1[6], 1.6);
-  EXPECT_DOUBLE_EQ(r.channelT0[3], 0.3);
   EXPECT_EQ(r.channelT1[7], 1.0);
   EXPECT_EQ(r.channelMax[1], 10000.0);
 

@@ -9,6 +9,10 @@
 #include <functional>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "i18n/text_codec.h"
+#include "settings/board_settings.h"
 #include "test_support.h"
 
 namespace tessar::test {
@@ -78,5 +82,31 @@ class SimProcess {
   bool started_ = false;
   int exitCode_ = -1;
 };
+
+// An ORVA-2000 with mixed sensor letters, ranges and its own calibration
+// lines: the orva-sim options of one device (without --device) and what
+// "Get Configure" must store from it.
+inline QStringList Orva2000SampleOptions() {
+  return {"--model", "ORVA-2000", "--serial", "K0-2000", "--ranges", "1,0,1,2,3,4,7",
+          "--letters", "KKJJTTK", "--a1", "1.001", "--a0", "-0.002", "--ref", "2.4",
+          "--t1", "1.1,1.2,1.3,1.4,1.5,1.6", "--t0", "0.1,0.2,0.3,0.4,0.5,0.6"};
+}
+
+inline void ExpectOrva2000SampleRecord(const BoardSettings& r) {
+  EXPECT_EQ(FieldBytes(r.modelName), "ORVA-2000");
+  EXPECT_EQ(FieldBytes(r.serialNumber), "K0-2000");
+  EXPECT_EQ(r.boardSensorType, 7);
+  const int types[] = {1, 1, 3, 3, 5, 5, 1};
+  const double ranges[] = {1250, 2500, 1250, 625, 312.5, 156.25, 19.5313};
+  for (int s = 0; s <= 6; ++s) {
+    EXPECT_EQ(r.channelSensorType[s], types[s]) << s;
+    EXPECT_EQ(r.channelRangeMv[s], ranges[s]) << s;
+  }
+  EXPECT_DOUBLE_EQ(r.voltA1, 1.001);
+  EXPECT_DOUBLE_EQ(r.voltA0, -0.002);
+  EXPECT_DOUBLE_EQ(r.refVoltage, 2.4);
+  EXPECT_DOUBLE_EQ(r.channelT1[6], 1.6);
+  EXPECT_DOUBLE_EQ(r.channelT0[3], 0.3);
+}
 
 }  // namespace tessar::test

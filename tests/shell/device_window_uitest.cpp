@@ -204,9 +204,7 @@ TEST_F(DeviceWindowTest, FaultyFramesAreDroppedSilentlyAndASilentDeviceCountsMis
 }
 
 TEST_F(DeviceWindowTest, GetConfigureOfEveryModelThroughTheButtons) {
-  StartSim({{"--model", "ORVA-2000", "--serial", "K0-2000", "--ranges", "1,0,1,2,3,4,7", "--letters",
-             "KKJJTTK", "--a1", "1.001", "--a0", "-0.002", "--ref", "2.4", "--t1",
-             "1.1,1.2,1.3,1.4,1.5,1.6", "--t0", "0.1,0.2,0.3,0.4,0.5,0.6"},
+  StartSim({test::Orva2000SampleOptions(),
             {"--model", "ORVA-2100", "--serial", "V-2100", "--letters", "VVVVVVV", "--no-channel-cal"},
             {"--model", "ORVA-2200", "--serial", "A30001", "--ranges", "6,6,5,5", "--letters", "KKTT",
              "--ref", "2.5"},
@@ -236,21 +234,8 @@ TEST_F(DeviceWindowTest, GetConfigureOfEveryModelThroughTheButtons) {
   // ORVA-2000: kind 0, mixed letters, its calibration
   BoardSettings r = configure(0);
   EXPECT_EQ(window.state().Boards[0].frame.ModelKind, 0);
-  EXPECT_EQ(FieldBytes(r.modelName), "ORVA-2000");
-  EXPECT_EQ(FieldBytes(r.serialNumber), "K0-2000");
+  test::ExpectOrva2000SampleRecord(r);
   EXPECT_EQ(r.portNumber, 1);
-  EXPECT_EQ(r.boardSensorType, 7);
-  const int types2000[] = {1, 1, 3, 3, 5, 5, 1};
-  const double ranges2000[] = {1250, 2500, 1250, 625, 312.5, 156.25, 19.5313};
-  for (int s = 0; s <= 6; ++s) {
-    EXPECT_EQ(r.channelSensorType[s], types2000[s]) << s;
-    EXPECT_EQ(r.channelRangeMv[s], ranges2000[s]) << s;
-  }
-  EXPECT_DOUBLE_EQ(r.voltA1, 1.001);
-  EXPECT_DOUBLE_EQ(r.voltA0, -0.002);
-  EXPECT_DOUBLE_EQ(r.refVoltage, 2.4);
-  EXPECT_DOUBLE_EQ(r.channelT1[6], 1.6);
-  EXPECT_DOUBLE_EQ(r.channelT0[3], 0.3);
   // the configuration page shows the record
   ConfigPage& page0 = *window.configPage(0);
   EXPECT_EQ(page0.LblModel->text(), "ORVA-2000");

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <QProcess>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -29,6 +30,17 @@ void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string FileText(const std::filesystem::path& path) {
+  const std::vector<unsigned char> bytes = ReadBytes(path.string());
+  return std::string(bytes.begin(), bytes.end());
+}
+
+double LeDoubleAt(const std::string& bytes, std::size_t offset) {
+  double v = 0.0;
+  if (offset + sizeof v <= bytes.size()) std::memcpy(&v, bytes.data() + offset, sizeof v);
+  return v;
+}
 
 ProcessResult RunProcess(const std::string& program, const QStringList& arguments, int timeoutMs) {
   QProcess process;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ std::vector<unsigned char> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteBytes(const std::string& path, const void* data, std::size_t size);
 bool FileExists(const std::string& path);
+// A whole file as a byte string, and a little-endian double inside one.
+std::string FileText(const std::filesystem::path& path);
+double LeDoubleAt(const std::string& bytes, std::size_t offset);
 
 struct ProcessResult {
   int exitCode = -1;
