@@ -13,7 +13,7 @@
 #include "acquisition/ui/cycle_presenter.h"
 #include "common/clock.h"
 #include "common/date_time.h"
-#include "shell/ui/chart_page.h"
+#include "acquisition/ui/chart_page.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "../shell/window_fixture.h"
 #include "config/ui/config_page.h"
 #include "i18n/text_codec.h"
-#include "shell/ui/chart_page.h"
-#include "shell/ui/display_page.h"
+#include "acquisition/ui/chart_page.h"
+#include "acquisition/ui/display_page.h"
 #include "test_support.h"
 
 namespace tessar::test {

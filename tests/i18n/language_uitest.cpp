@@ -10,7 +10,7 @@
 #include "i18n/captions.h"
 #include "i18n/ui/caption_setter.h"
 #include "config/ui/config_page.h"
-#include "shell/ui/chart_page.h"
+#include "acquisition/ui/chart_page.h"
 
 namespace tessar::test {
 namespace {

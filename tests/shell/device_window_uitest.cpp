@@ -17,8 +17,8 @@
 #include "device/frame_reception.h"
 #include "device/ui/device_link.h"
 #include "i18n/text_codec.h"
-#include "shell/ui/chart_page.h"
-#include "shell/ui/client_page.h"
+#include "acquisition/ui/chart_page.h"
+#include "net/ui/client_page.h"
 #include "window_fixture.h"
 
 namespace tessar {

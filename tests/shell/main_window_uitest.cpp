@@ -14,8 +14,8 @@
 #include "device/ui/port_list.h"
 #include "shell/error_log.h"
 #include "i18n/text_codec.h"
-#include "shell/ui/chart_page.h"
-#include "shell/ui/client_page.h"
+#include "acquisition/ui/chart_page.h"
+#include "net/ui/client_page.h"
 #include "test_support.h"
 #include "window_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "common/date_time.h"
-#include "shell/ui/chart_page.h"
+#include "acquisition/ui/chart_page.h"
 
 namespace tessar {
 namespace {

@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "acquisition/ui/chart_axes.h"
-#include "shell/ui/chart_page.h"
+#include "acquisition/ui/chart_page.h"
 
 namespace tessar {
 namespace {

@@ -5,12 +5,12 @@
 #include "device/frame_reception.h"
 #include "config/ui/config_page.h"
 #include "i18n/text_codec.h"
-#include "shell/ui/chart_page.h"
-#include "shell/ui/display_page.h"
+#include "acquisition/ui/chart_page.h"
+#include "acquisition/ui/display_page.h"
 
 namespace tessar {
 
-void ApplyChartPage(int board, ShellState& state, const BoardPages& pages, ApplyOptions options) {
+void ApplyChartPage(int board, ProgramState& state, const BoardPages& pages, ApplyOptions options) {
   const BoardSettings& record = state.Settings.boards[board];
   ChartPage& chart = *pages.chart;
   DisplayPage& display = *pages.display;
@@ -51,7 +51,7 @@ void ApplyChartPage(int board, ShellState& state, const BoardPages& pages, Apply
   }
 }
 
-void ApplyConfigPage(int board, ShellState& state, const BoardPages& pages) {
+void ApplyConfigPage(int board, ProgramState& state, const BoardPages& pages) {
   const BoardSettings& record = state.Settings.boards[board];
   ConfigPage& config = *pages.config;
   ChartPage& chart = *pages.chart;

@@ -6,7 +6,7 @@
 // receives a board's record (both).
 #pragma once
 
-#include "shell/shell_state.h"
+#include "acquisition/program_state.h"
 
 namespace tessar {
 
@@ -26,8 +26,8 @@ struct ApplyOptions {
   bool selectPortAndInterval = true;
 };
 
-void ApplyChartPage(int board, ShellState& state, const BoardPages& pages,
+void ApplyChartPage(int board, ProgramState& state, const BoardPages& pages,
                     ApplyOptions options = {});
-void ApplyConfigPage(int board, ShellState& state, const BoardPages& pages);
+void ApplyConfigPage(int board, ProgramState& state, const BoardPages& pages);
 
 }  // namespace tessar

@@ -19,9 +19,9 @@
 #include "i18n/ui/caption_setter.h"
 #include "settings/platform_paths.h"
 #include "shell/error_log.h"
-#include "shell/ui/chart_page.h"
-#include "shell/ui/client_page.h"
-#include "shell/ui/display_page.h"
+#include "acquisition/ui/chart_page.h"
+#include "net/ui/client_page.h"
+#include "acquisition/ui/display_page.h"
 #include "shell/ui/tessar_application.h"
 
 namespace tessar {

@@ -2,7 +2,7 @@
 // bar, the four timers, the start sequence, the close confirmation and the
 // orderly shutdown. The pages are classes of their own (ChartPage,
 // ConfigPage, ClientPage, DisplayPage); the run-time state lives in one
-// ShellState reached through state(). Later subsystems fill the clearly
+// ProgramState reached through state(). Later subsystems fill the clearly
 // named steps below (look for "filled by").
 #pragma once
 
@@ -19,7 +19,7 @@
 #include "config/ui/board_pages.h"
 #include "i18n/messages.h"
 #include "shell/edition.h"
-#include "shell/shell_state.h"
+#include "acquisition/program_state.h"
 
 namespace tessar {
 
@@ -47,8 +47,8 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   const Edition& edition() const { return edition_; }
-  ShellState& state() { return state_; }
-  const ShellState& state() const { return state_; }
+  ProgramState& state() { return state_; }
+  const ProgramState& state() const { return state_; }
   Dialogs& dialogs() { return *dialogs_; }
 
   // --- pages and controls ---
@@ -146,7 +146,7 @@ class MainWindow : public QMainWindow {
   const Edition& edition_;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
-  ShellState state_;
+  ProgramState state_;
 
   QTabWidget* PageControl1_ = nullptr;
   std::array<ChartPage*, kBoardCount> chartPages_{};

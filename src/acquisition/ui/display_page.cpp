@@ -1,4 +1,4 @@
-#include "shell/ui/display_page.h"
+#include "acquisition/ui/display_page.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/ui/client_page.h"
+#include "net/ui/client_page.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "shell/ui/chart_page.h"
+#include "acquisition/ui/chart_page.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

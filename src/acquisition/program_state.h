@@ -11,7 +11,7 @@
 
 namespace tessar {
 
-struct ShellState {
+struct ProgramState {
   // The settings image: read once by the start sequence, changed in memory
   // during the run, written once by the orderly shutdown.
   SettingsImage Settings{};
