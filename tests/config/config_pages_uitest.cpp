@@ -258,6 +258,17 @@ TEST_F(ConfigPagesTest, DirectorySelectionIsKeptAndStoredByOk) {
   ASSERT_EQ(dialogs_.Count(Kind::Message), 1);
   EXPECT_TRUE(dialogs_.Texts(Kind::Message)[0].contains("too long"));
   EXPECT_EQ(ReadField(w.state().Settings.boards[0].dataDirectory), other);
+
+  // so is one with characters the settings file cannot hold
+  const QString accented = ExeDir() + QString::fromUtf8("/café");
+  ASSERT_TRUE(QDir().mkpath(accented));
+  w.configPage(0)->SelectDirectory(accented);
+  dialogs_.ClearCalls();
+  w.OKBtn1Click(0);
+  EXPECT_EQ(dialogs_.Count(Kind::Beep), 1);
+  ASSERT_EQ(dialogs_.Count(Kind::Message), 1);
+  EXPECT_TRUE(dialogs_.Texts(Kind::Message)[0].contains("cannot hold"));
+  EXPECT_EQ(ReadField(w.state().Settings.boards[0].dataDirectory), other);
 }
 
 }  // namespace
