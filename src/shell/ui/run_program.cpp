@@ -1,6 +1,6 @@
 #include "shell/ui/run_program.h"
 
-#include "shell/error_log.h"
+#include "common/error_log.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/tessar_application.h"
 
@@ -12,7 +12,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(edition.fileVersion));
   const QString exeDirectory = QApplication::applicationDirPath();
   // errors raised before the window exists go to the same log
-  app.SetErrorLogPath(ErrorLogPath(exeDirectory, edition.errorLogName));
+  SetProgramErrorLog(ErrorLogPath(exeDirectory, edition.errorLogName));
   MainWindow window(edition, QApplication::applicationFilePath());
   window.show();
   return app.exec();
