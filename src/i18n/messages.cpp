@@ -107,6 +107,7 @@ constexpr MessagePair kMessages[] = {
     {Msg::BrowserSaved, "%s으로 저장되었습니다.", "Saved as %s"},
     // also when a file was created but could not be written to its end
     {Msg::BrowserSaveFailed, "%s파일을 저장하는데 에러가 발생하였습니다.", "There are some errors"},
+    {Msg::BrowserPictureFailed, "%s 파일을 쓸 수 없습니다.", "Cannot write %s"},
 };
 
 static_assert(std::size(kMessages) == static_cast<std::size_t>(Msg::kCount),

@@ -97,6 +97,7 @@ enum class Msg {
   BrowserStatisticsClose,
   BrowserSaved,
   BrowserSaveFailed,
+  BrowserPictureFailed,
   kCount
 };
 
