@@ -167,6 +167,14 @@ TEST_F(BrowserWindowTest, RangeLoadChartOperationsExportsAndReport) {
   const QString pdf = tmp_.path() + QStringLiteral("/report.pdf");
   EXPECT_TRUE(WriteReportPdf(shown, pdf));
   EXPECT_GT(QFileInfo(pdf).size(), 1000);
+  // TESSAR_SHOTS=<folder>: the window and the report in both languages, to look at.
+  if (qEnvironmentVariableIsSet("TESSAR_SHOTS")) {
+    const QString shots = qEnvironmentVariable("TESSAR_SHOTS");
+    w.grab().save(shots + QStringLiteral("/browser_en.png"));
+    WriteReportPdf(shown, shots + QStringLiteral("/report_en.pdf"));
+    shown.korean = true;
+    WriteReportPdf(shown, shots + QStringLiteral("/report_ko.pdf"));
+  }
 
   // A subsampling change empties the chart; exports then do nothing.
   w.UpDown1->setValue(2);

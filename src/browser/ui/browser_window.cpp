@@ -161,19 +161,19 @@ void BrowserWindow::BuildControls() {
   Memo1->hide();
 
   auto* under = new QHBoxLayout;
-  left->addLayout(under);
   GroupBox1 = Named(new QGroupBox(QStringLiteral("Channel Visible")), QStringLiteral("GroupBox1"));
   auto* boxes = new QGridLayout(GroupBox1);
   for (int i = 0; i < kBrowserSeriesCount; ++i) {
     CheckBox[i] = Named(new QCheckBox(QStringLiteral("CH%1").arg(i)), QStringLiteral("CheckBox%1").arg(i));
     CheckBox[i]->setChecked(true);
     CheckBox[i]->setProperty("Tag", i);
-    boxes->addWidget(CheckBox[i], i / 5, i % 5);
+    boxes->addWidget(CheckBox[i], 0, i);
     connect(CheckBox[i], &QCheckBox::clicked, this, [this, i] { CheckBox0Click(i); });
   }
   ChkViewP1 = Named(new QCheckBox(QStringLiteral("View Point")), QStringLiteral("ChkViewP1"));
-  boxes->addWidget(ChkViewP1, 1, 4);
-  under->addWidget(GroupBox1);
+  boxes->addWidget(ChkViewP1, 0, kBrowserSeriesCount);
+  left->addWidget(GroupBox1);
+  left->addLayout(under);
 
   auto* readout = new QGridLayout;
   LblSN = Named(new QLabel(QStringLiteral("Serial Number : ")), QStringLiteral("LblSN"));
@@ -227,6 +227,7 @@ void BrowserWindow::BuildControls() {
   DateTimePicker1 = Named(new QDateEdit, QStringLiteral("DateTimePicker1"));
   DateTimePicker1->setCalendarPopup(true);
   DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  DateTimePicker1->setMinimumWidth(108);
   date->addWidget(DateTimePicker1, 1, 1);
   date->addWidget(Named(new QLabel(QStringLiteral("Time")), QStringLiteral("LblSTime")), 1, 2);
   UDStart = Named(new QSpinBox, QStringLiteral("UDStart"));
@@ -236,6 +237,7 @@ void BrowserWindow::BuildControls() {
   DateTimePicker2 = Named(new QDateEdit, QStringLiteral("DateTimePicker2"));
   DateTimePicker2->setCalendarPopup(true);
   DateTimePicker2->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  DateTimePicker2->setMinimumWidth(108);
   date->addWidget(DateTimePicker2, 2, 1);
   date->addWidget(Named(new QLabel(QStringLiteral("Time")), QStringLiteral("LblETime")), 2, 2);
   UDEnd = Named(new QSpinBox, QStringLiteral("UDEnd"));
@@ -277,9 +279,9 @@ void BrowserWindow::BuildControls() {
   exports->addWidget(BtClose, 2, 0, 1, 2);
   right->addLayout(exports);
   for (QWidget* w : {static_cast<QWidget*>(GBDate), static_cast<QWidget*>(DriveComboBox1)})
-    w->setFixedWidth(250);
-  DirectoryListBox1->setFixedWidth(250);
-  FileListBox1->setFixedWidth(250);
+    w->setFixedWidth(270);
+  DirectoryListBox1->setFixedWidth(270);
+  FileListBox1->setFixedWidth(270);
 
   SBar = Named(new QStatusBar, QStringLiteral("SBar"));
   SBar->setSizeGripEnabled(false);
@@ -674,6 +676,7 @@ void BrowserWindow::BtTXTClick() {
 }
 
 QImage BrowserWindow::ChartPicture() const {
+  QCoreApplication::processEvents();  // titles changed just now are laid out first
   QImage picture(ChartD->size(), QImage::Format_RGB32);
   picture.fill(Qt::white);
   QPainter painter(&picture);
