@@ -1,12 +1,62 @@
 #include "browser/record_csv.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "acquisition/thermocouple.h"
 #include "common/date_time.h"
 
 namespace tessar {
+
+namespace {
+
+// `value` as `width` decimal digits with leading zeros.
+void Digits(std::string& out, long long value, int width) {
+  char text[24];
+  for (int i = width - 1; i >= 0; --i) {
+    text[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  out.append(text, static_cast<std::size_t>(width));
+}
+
+// "YYYY-MM-DDTHH:MM:SS.mmm,<seconds with three decimals>" without printf,
+// which would dominate the export's time.
+void TimeFields(std::string& line, double x, double start) {
+  const CalendarTime t = DecodeDateTime(x);
+  if (t.year < 0 || t.year > 9999) {
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%04d", t.year);
+    line.append(text, static_cast<std::size_t>(n));
+  } else {
+    Digits(line, t.year, 4);
+  }
+  line += '-';
+  Digits(line, t.month, 2);
+  line += '-';
+  Digits(line, t.day, 2);
+  line += 'T';
+  Digits(line, t.hour, 2);
+  line += ':';
+  Digits(line, t.minute, 2);
+  line += ':';
+  Digits(line, t.second, 2);
+  line += '.';
+  Digits(line, t.millisecond, 3);
+  line += ',';
+  // Elapsed seconds come in whole milliseconds: "%.3f" of them, exactly.
+  const double seconds = ElapsedSeconds(x - start);
+  long long ms = std::llround(std::fabs(seconds) * 1000.0);
+  if (seconds < 0 && ms != 0) line += '-';
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, ms / 1000);
+  line.append(text, r.ptr);
+  line += '.';
+  Digits(line, ms % 1000, 3);
+}
+
+}  // namespace
 
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -27,11 +77,8 @@ void WriteRecordsCsv(const ChartData& data, double start, std::ostream& out) {
 
   char buffer[64];
   for (std::size_t j = 0; j < data.x.size(); ++j) {
-    const CalendarTime t = DecodeDateTime(data.x[j]);
-    int n = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d.%03d,%.3f", t.year,
-                          t.month, t.day, t.hour, t.minute, t.second, t.millisecond,
-                          ElapsedSeconds(data.x[j] - start));
-    line.assign(buffer, static_cast<std::size_t>(n));
+    line.clear();
+    TimeFields(line, data.x[j], start);
     for (int c = 0; c < data.channelCount; ++c) {
       line += ',';
       const double v = data.y[c][j];

@@ -20,6 +20,8 @@ static_assert(std::endian::native == std::endian::little,
 namespace {
 
 constexpr std::size_t kReadBuffer = 1 << 16;
+// Records are read in blocks of this many records and taken from memory.
+constexpr std::size_t kRecordsPerBlock = 1024;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -48,6 +50,9 @@ class Reader {
   // Reads the records of one open file positioned after its header.
   FileOutcome ReadRecords(std::FILE* f) {
     const int subsampling = std::max(1, request_.subsampling);
+    const std::size_t size = layout_.recordSize;
+    block_.resize(size * kRecordsPerBlock);
+    std::size_t held = 0, next = 0;  // whole records in the block, and the next one
     std::array<double, 1 + kBrowserSeriesCount> record{};
     int k = 0;
     int sincePump = 0;
@@ -58,10 +63,16 @@ class Reader {
       }
       if (request_.pointLimit > 0 && result_.plottedPoints >= request_.pointLimit)
         return FileOutcome::Stopped;
-      if (std::fread(record.data(), 1, layout_.recordSize, f) != layout_.recordSize)
-        return FileOutcome::Read;  // the end, or a record cut short
+      if (next == held) {
+        // A record cut short at the end of the file is not one.
+        held = std::fread(block_.data(), 1, block_.size(), f) / size;
+        next = 0;
+        if (held == 0) return FileOutcome::Read;
+      }
+      const char* bytes = block_.data() + size * next++;
       if (++k < subsampling) continue;
       k = 0;
+      std::memcpy(record.data(), bytes, size);
       // Only the channels of the load are charted (7 of a 9-value record
       // whose serial number marks a 7-channel device).
       result_.data.Add(AxisX(request_.mode, record[0], result_.header.startTime), &record[1]);
@@ -73,6 +84,7 @@ class Reader {
   const LoadRequest& request_;
   LoadResult& result_;
   const RecordLayout& layout_;
+  std::vector<char> block_;
 };
 
 }  // namespace
