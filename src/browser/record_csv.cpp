@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "acquisition/thermocouple.h"
 #include "common/date_time.h"
@@ -32,16 +33,12 @@ void TimeFields(std::string& line, double x, double start) {
   } else {
     Digits(line, t.year, 4);
   }
-  line += '-';
-  Digits(line, t.month, 2);
-  line += '-';
-  Digits(line, t.day, 2);
-  line += 'T';
-  Digits(line, t.hour, 2);
-  line += ':';
-  Digits(line, t.minute, 2);
-  line += ':';
-  Digits(line, t.second, 2);
+  const std::pair<char, int> fields[] = {
+      {'-', t.month}, {'-', t.day}, {'T', t.hour}, {':', t.minute}, {':', t.second}};
+  for (const auto& [separator, value] : fields) {
+    line += separator;
+    Digits(line, value, 2);
+  }
   line += '.';
   Digits(line, t.millisecond, 3);
   line += ',';

@@ -533,28 +533,24 @@ void BrowserWindow::Zoom(double percent) {
   ApplyRanges();
 }
 
-void BrowserWindow::BtZoomInClick() {
+void BrowserWindow::ChangeRanges(const std::function<void()>& change) {
   SBar->clearMessage();
   SetBrowserButtonsEnabled(false);
   HoldWhileWorking hold;
-  Zoom(110);
+  change();
   SetBrowserButtonsEnabled(true);
+}
+
+void BrowserWindow::BtZoomInClick() {
+  ChangeRanges([this] { Zoom(110); });
 }
 
 void BrowserWindow::BtZoomOutClick() {
-  SBar->clearMessage();
-  SetBrowserButtonsEnabled(false);
-  HoldWhileWorking hold;
-  Zoom(90);
-  SetBrowserButtonsEnabled(true);
+  ChangeRanges([this] { Zoom(90); });
 }
 
 void BrowserWindow::BtAutoClick() {
-  SBar->clearMessage();
-  SetBrowserButtonsEnabled(false);
-  HoldWhileWorking hold;
-  AutoRanges();
-  SetBrowserButtonsEnabled(true);
+  ChangeRanges([this] { AutoRanges(); });
 }
 
 void BrowserWindow::CheckBox0Click(int channel) {

@@ -147,6 +147,8 @@ class BrowserWindow : public QDialog {
   void ApplyRanges();
   void AutoRanges();
   void Zoom(double percent);
+  // A zoom or Auto: buttons disabled and acquisition held meanwhile.
+  void ChangeRanges(const std::function<void()>& change);
   double ToAxis(double x) const;
   double FromAxis(double v) const;
   ExportSource Source() const;
