@@ -94,6 +94,12 @@ BrowserWindow::BrowserWindow(ProgramState& state, Dialogs& dialogs, QWidget* par
 
 BrowserWindow::~BrowserWindow() { AcquisitionHold = false; }
 
+void BrowserWindow::Open(ProgramState& state, Dialogs& dialogs, QWidget* owner) {
+  auto* browser = new BrowserWindow(state, dialogs, owner);
+  browser->setAttribute(Qt::WA_DeleteOnClose);
+  browser->exec();
+}
+
 QString BrowserWindow::Text(Msg id) const { return MessageText(id, state_.KoreanUi); }
 
 void BrowserWindow::BuildControls() {

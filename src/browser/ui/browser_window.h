@@ -47,6 +47,10 @@ class BrowserWindow : public QDialog {
   BrowserWindow(ProgramState& state, Dialogs& dialogs, QWidget* parent = nullptr);
   ~BrowserWindow() override;
 
+  // What every "Browser / Print" button and the Browser menu item do: a new
+  // browser owned by `owner`, shown modally, gone when closed.
+  static void Open(ProgramState& state, Dialogs& dialogs, QWidget* owner);
+
   // --- controls ---
   QLabel* LblName = nullptr;
   QLabel* LblStart = nullptr;
