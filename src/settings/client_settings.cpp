@@ -1,5 +1,8 @@
 #include "settings/client_settings.h"
 
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -29,15 +32,56 @@ bool LoadClientSettings(const std::string& path, ClientSettings& s) {
   }
   std::memset(&s, 0, sizeof s);
   in.read(reinterpret_cast<char*>(&s), sizeof s);
+  // recordings must go somewhere: an empty directory takes the default
+  if (FieldBytes(s.clientDataDirectory).empty()) {
+    const std::string directory = DefaultDataDirectory("Tessview");
+    StoreFieldBytes(s.clientDataDirectory,
+                    directory.substr(0, Cp949PrefixLength(directory, 80)));
+  }
   return true;
 }
 
 bool WriteClientSettings(const std::string& path, const ClientSettings& s) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(&s), sizeof s);
-  out.close();
-  return static_cast<bool>(out);
+  QSaveFile file(QFile::decodeName(path.c_str()));
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (file.write(reinterpret_cast<const char*>(&s), sizeof s) != static_cast<qint64>(sizeof s)) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+std::vector<std::string> OfferedServerAddresses(const ClientSettings& s) {
+  const int count = std::clamp(s.serverCount, 0, kServerAddressCount);
+  std::vector<std::string> addresses;
+  for (int i = 0; i < count; ++i) {
+    const std::string_view address = FieldBytes(s.serverAddress[i]);
+    if (address.size() > 5) addresses.emplace_back(address);
+  }
+  return addresses;
+}
+
+int RemoteBoardOf(const ClientSettings& s, int board) {
+  const std::int32_t remote = s.remoteBoard[board];
+  return remote >= 0 && remote < kBoardCount ? remote : board;
+}
+
+void StoreServerAddresses(ClientSettings& s, const std::vector<std::string>& addresses) {
+  std::memset(s.serverAddress, 0, sizeof s.serverAddress);
+  int count = 0;
+  for (const std::string& address : addresses) {
+    if (count == kServerAddressCount) break;
+    if (SetServerAddress(s, count, address)) ++count;
+  }
+  s.serverCount = count;
+}
+
+bool StoreClientDataDirectory(ClientSettings& s, const std::string& directory) {
+  if (directory.size() >= kClientDirectorySize || directory.find('\0') != std::string::npos)
+    return false;
+  std::memset(s.clientDataDirectory, 0, sizeof s.clientDataDirectory);
+  StoreFieldBytes(s.clientDataDirectory, directory);
+  return true;
 }
 
 bool SetServerAddress(ClientSettings& s, int index, const std::string& address) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/board_settings.h"
 
@@ -42,12 +43,32 @@ void FillClientDefaults(ClientSettings& settings, const std::string& dataDirecto
 void FillClientDefaults(ClientSettings& settings);
 
 // Defaults when the file is missing; otherwise zeros and up to 372 bytes of
-// the file (a short file leaves the rest zero). True when the file was read.
+// the file (a short file leaves the rest zero), an empty data directory
+// taking the default. True when the file was read.
 bool LoadClientSettings(const std::string& path, ClientSettings& settings);
 
-// Writes the 372 bytes, creating or truncating the file; false, having
-// written nothing, when it cannot be opened.
+// Writes the 372 bytes through a temporary file that then replaces the old
+// one, so a failed write leaves the former file whole; false when nothing
+// was written.
 bool WriteClientSettings(const std::string& path, const ClientSettings& settings);
+
+// The addresses offered at start: of the first `serverCount` entries (taken
+// as 0 below zero and as 10 above), those longer than 5 characters, each
+// read no further than its field.
+std::vector<std::string> OfferedServerAddresses(const ClientSettings& settings);
+
+// The server board a local board takes: `remoteBoard`, or the board's own
+// number when the stored one is outside 0..3.
+int RemoteBoardOf(const ClientSettings& settings, int board);
+
+// The address list saved at shutdown: up to 10 entries in order, an entry
+// that does not fit its field (more than 24 bytes) left out; `serverCount`
+// becomes the number stored.
+void StoreServerAddresses(ClientSettings& settings, const std::vector<std::string>& addresses);
+
+// Stores the data directory; a path that does not fit its field keeps the
+// stored one (false).
+bool StoreClientDataDirectory(ClientSettings& settings, const std::string& directory);
 
 // Stores an address into entry `index` of the address list. An address that
 // does not fit its 25-byte field (24 characters and the terminator) is
