@@ -10,6 +10,7 @@
 #include "acquisition/ui/cycle_presenter.h"
 #include "common/clock.h"
 #include "config/ui/config_page.h"
+#include "i18n/text_codec.h"
 #include "net/ui/client_page.h"
 #include "net/ui/net_log.h"
 #include "settings/client_settings.h"
@@ -62,6 +63,31 @@ void DataClient::SetRemoteBoard(int board, int remote) {
 void DataClient::SetPollInterval(int board, int seconds) {
   pollInterval_[static_cast<std::size_t>(board)] = seconds;
   state_.Boards[static_cast<std::size_t>(board)].frame.RecordCountdown = seconds;
+}
+
+void DataClient::ShowSettings() {
+  const std::vector<std::string> addresses = OfferedServerAddresses(settings_);
+  for (int b = 0; b < kBoardCount; ++b) {
+    ConfigPage& page = *configPages_[static_cast<std::size_t>(b)];
+    page.UDInt->setValue(settings_.pollInterval[b]);
+    SetPollInterval(b, settings_.pollInterval[b]);
+    SetRemoteBoard(b, RemoteBoardOf(settings_, b));
+    page.CBAddr->clear();
+    for (const std::string& address : addresses)
+      page.CBAddr->addItem(FromCp949(address));
+    page.CBAddr->setCurrentIndex(page.CBAddr->count() > 0 ? 0 : -1);
+  }
+}
+
+void DataClient::GatherSettings() {
+  for (int b = 0; b < kBoardCount; ++b) {
+    settings_.remoteBoard[b] = RemoteBoard(b);
+    settings_.pollInterval[b] = PollInterval(b);
+  }
+  const QComboBox& list = *configPages_[0]->CBAddr;
+  std::vector<std::string> addresses;
+  for (int i = 0; i < list.count(); ++i) addresses.push_back(ToCp949(list.itemText(i)).toStdString());
+  StoreServerAddresses(settings_, addresses);
 }
 
 void DataClient::UDPort1Click(int board) {

@@ -16,6 +16,7 @@
 #include "acquisition/program_state.h"
 #include "i18n/messages.h"
 #include "net/net_message.h"
+#include "settings/client_settings.h"
 
 namespace tessar {
 
@@ -49,6 +50,15 @@ class DataClient : public QObject {
   void SetPollInterval(int board, int seconds);
   bool SettingsReceived(int board) const { return boards_[static_cast<std::size_t>(board)].settingsReceived; }
   bool ClientStopped(int board) const { return boards_[static_cast<std::size_t>(board)].clientStopped; }
+
+  // The viewer's own settings file, held here from start to shutdown.
+  ClientSettings& Settings() { return settings_; }
+  // Start: each board's interval, poll countdown, remote board and the
+  // offered server addresses (the first one selected).
+  void ShowSettings();
+  // Shutdown: the remote boards and poll intervals in memory and board A's
+  // address list go into the settings.
+  void GatherSettings();
 
   // --- handlers ---
   void BtConnect1Click(int board);
@@ -89,6 +99,7 @@ class DataClient : public QObject {
   std::array<int, kBoardCount> remoteBoard_{};
   std::array<int, kBoardCount> pollInterval_{};
   std::array<quint16, kBoardCount> serverPorts_{7996, 7997, 7998, 7999};
+  ClientSettings settings_{};
 };
 
 }  // namespace tessar

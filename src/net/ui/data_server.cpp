@@ -65,6 +65,8 @@ void DataServer::ClientConnect(int board) {
   QTcpServer& server = Server(board);
   while (QTcpSocket* socket = server.nextPendingConnection()) {
     socket->setParent(this);
+    // what waits for a client stays small: the system's buffer as well as ours
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBacklogLimit);
     auto owned = std::make_unique<Connection>();
     Connection* connection = owned.get();
     connection->socket = socket;

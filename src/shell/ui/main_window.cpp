@@ -21,6 +21,8 @@
 #include "shell/error_log.h"
 #include "acquisition/ui/chart_page.h"
 #include "net/ui/client_page.h"
+#include "net/ui/data_client.h"
+#include "net/ui/data_server.h"
 #include "acquisition/ui/display_page.h"
 #include "shell/ui/tessar_application.h"
 
@@ -117,6 +119,7 @@ void MainWindow::FormCreate() {
 
   // The serial channels exist only where the edition reads devices.
   if (edition_.usesSerialPorts) ConnectDeviceLink();
+  ConnectNetwork();
 
   ApplyEditionLayout();
   timerS_->start();
@@ -186,6 +189,23 @@ void MainWindow::ConnectDeviceLink() {
   });
   connect(&dialogue, &ConfigDialogue::Configured, this,
           [this](int b, const BoardSettings& record, ConfigOutcome) { BoardConfigured(b, record); });
+}
+
+// The logger serves its boards; the viewer takes them from a logger.
+void MainWindow::ConnectNetwork() {
+  if (edition_.startsDataServers) {
+    dataServer_ = std::make_unique<DataServer>(
+        *clientPage_, [this](int b) -> const FrameState& { return state_.Boards[b].frame; },
+        [this](int b) -> const BoardSettings& { return state_.Settings.boards[b]; });
+    connect(dataServer_.get(), &DataServer::StatusMessage, this, &MainWindow::SetStatus);
+  }
+  if (edition_.IsClient()) {
+    DataClient::Hooks hooks{[this](int b) { return CycleInputsOf(b); },
+                            [this](int b) { ApplyChartPage(b); ApplyConfigPage(b); }};
+    dataClient_ = std::make_unique<DataClient>(state_, configPages_, chartPages_, *clientPage_,
+                                               std::move(hooks));
+    connect(dataClient_.get(), &DataClient::StatusMessage, this, &MainWindow::SetStatus);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -269,8 +289,12 @@ void MainWindow::PrepareSerialPorts() {
   deviceLink_->ConfigPort().SetBaudRate(SerialChannel::kBaudRate);
 }
 
-// Step 12: the data server issue opens SS1..SS4 here; an error ends that loop silently.
-void MainWindow::OpenDataServers() {}
+// Step 12: SS1..SS4 on 7996..7999; each is tried and a failure logged.
+void MainWindow::OpenDataServers() {
+  if (!dataServer_) return;
+  dataServer_->SetKoreanUi(state_.KoreanUi);
+  dataServer_->OpenServers();
+}
 
 // Step 12: each board with portNumber >= 1 opens "COMn"; its after-open
 // step clears the buffers, sends "DK\r" and shows "COMn was opened". A port
@@ -282,22 +306,29 @@ void MainWindow::OpenBoardPortsAndSendDK() {
   deviceLink_->OpenBoardPorts(state_.Settings);
 }
 
-// The viewer's start sequence (its own settings file, Timer2, no ports or
-// servers) is built by the editions issue. Until then the viewer starts on
-// the defaults and writes no settings file.
+// The viewer's start sequence in place of steps 5 to 12: its own settings
+// file, default board records until a server sends its own, Timer2 only.
 void MainWindow::StartClientSequence() {
+  ClientSettings& settings = dataClient_->Settings();
+  LoadClientSettings(state_.SettingsPath.toStdString(), settings);
+  state_.KoreanUi = settings.englishUi == 0;
+  ConfigPage& page1 = *configPages_[0];
+  page1.ChbEnglish->setChecked(settings.englishUi != 0);
+  state_.ElapsedAxis = settings.elapseTimeAxis != 0;
+  page1.ChkElapse->setChecked(state_.ElapsedAxis);
   FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
-  state_.KoreanUi = true;
+  dataClient_->ShowSettings();
   for (int b = 0; b < kBoardCount; ++b) {
     ApplyChartPage(b);
     ApplyConfigPage(b);
   }
-  state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
+  state_.CurrentDataDirectory = ReadField(settings.clientDataDirectory);
   if (!QDir(state_.CurrentDataDirectory).exists()) QDir().mkpath(state_.CurrentDataDirectory);
-  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
+  page1.SelectDirectory(state_.CurrentDataDirectory);
   ApplyLanguage(state_.KoreanUi);
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
+  timer2_->start();
 }
 
 // ---------------------------------------------------------------------------
@@ -327,8 +358,10 @@ CycleInputs MainWindow::CycleInputsOf(int board) const {
   return in;
 }
 
-// The viewer's poll tick: built by the data client issue.
-void MainWindow::Timer2Timer() {}
+// The viewer's poll tick.
+void MainWindow::Timer2Timer() {
+  if (dataClient_) dataClient_->Timer2Timer();
+}
 
 // The Get Configure reply did not come within 5 s.
 void MainWindow::TimerCTimer() {
@@ -435,6 +468,10 @@ void MainWindow::RgTC1Click(int board) {
 // The interval is stored at once and restarts the board's record countdown.
 void MainWindow::EdInt1Change(int board) {
   if (!state_.UiReady) return;
+  if (dataClient_) {  // the viewer's interval is its poll interval
+    dataClient_->SetPollInterval(board, configPages_[board]->UDInt->value());
+    return;
+  }
   ApplySampleInterval(state_.Settings.boards[board], state_.Boards[board].frame,
                       configPages_[board]->UDInt->value());
 }
@@ -451,8 +488,15 @@ void MainWindow::ConfigMenuClick(int board) {
 
 void MainWindow::MMExitClick() { close(); }
 
-// The network switch: built by the data server issue.
-void MainWindow::ChkNetOffClick() {}
+// The network switch: not stored, so every start serves again.
+void MainWindow::ChkNetOffClick() {
+  if (!dataServer_) return;
+  if (clientPage_->ChkNetOff->isChecked()) {
+    dataServer_->StopServing();
+  } else {
+    OpenDataServers();
+  }
+}
 
 void MainWindow::PageShown(int index) {
   if (index >= kPageDaq1 && index < kPageDaq1 + kBoardCount) {
@@ -506,9 +550,10 @@ void MainWindow::OrderlyShutdown() {
 }
 
 void MainWindow::SaveSettings() {
-  // The viewer keeps its own settings file (editions issue); it never writes
-  // the logger's image.
-  if (edition_.IsClient()) return;
+  if (dataClient_) {
+    SaveClientSettings();
+    return;
+  }
   ConfigPage& page1 = *configPages_[0];
   for (int b = 0; b < kBoardCount; ++b) {
     BoardSettings& record = state_.Settings.boards[b];
@@ -528,9 +573,23 @@ void MainWindow::SaveSettings() {
   WriteSettingsImage(state_.SettingsPath.toStdString(), state_.Settings);
 }
 
-// Step 2: the data server issue sends code 240 "Server is closed" to every
-// connected client here and waits 50 ms.
-void MainWindow::NotifyClientsServerClosed() {}
+// The viewer's shutdown: its connections closed, then its settings file
+// with board A's address list.
+void MainWindow::SaveClientSettings() {
+  dataClient_->CloseAll();
+  ClientSettings& settings = dataClient_->Settings();
+  const ConfigPage& page1 = *configPages_[0];
+  settings.englishUi = page1.ChbEnglish->isChecked() ? 1 : 0;
+  settings.elapseTimeAxis = page1.ChkElapse->isChecked() ? 1 : 0;
+  StoreClientDataDirectory(settings, ToCp949(state_.CurrentDataDirectory).toStdString());
+  dataClient_->GatherSettings();
+  WriteClientSettings(state_.SettingsPath.toStdString(), settings);
+}
+
+// Step 2: code 240 "Server is closed" to every listed client, 50 ms apart.
+void MainWindow::NotifyClientsServerClosed() {
+  if (dataServer_) dataServer_->NotifyAllClients(kClosedCode, QByteArray(kServerClosedText));
+}
 
 // Steps 3-4: every board's outputs off on its open port ("D0\r" for model
 // kind 0, "P0\r" for the others), then ComPort1..ComPort4 and ComPort5 closed.
@@ -541,8 +600,10 @@ void MainWindow::ResetRelaysAndClosePorts() {
   deviceLink_->SwitchOutputsOffAndClose(kinds);
 }
 
-// Steps 5-6: client memo cleared, client list emptied, SS1..SS4 closed: built
-// by the data server issue.
-void MainWindow::CloseDataServers() {}
+// Steps 5-6: client memo cleared, client list emptied, SS1..SS4 and every
+// accepted connection closed.
+void MainWindow::CloseDataServers() {
+  if (dataServer_) dataServer_->CloseAll();
+}
 
 }  // namespace tessar

@@ -26,6 +26,8 @@ namespace tessar {
 class ChartPage;
 class ClientPage;
 class ConfigPage;
+class DataClient;
+class DataServer;
 class DeviceLink;
 class DisplayPage;
 struct CycleInputs;
@@ -79,6 +81,9 @@ class MainWindow : public QMainWindow {
   // The five serial channels and the Get Configure dialogue; null in the
   // viewer, which opens no serial port.
   DeviceLink* deviceLink() const { return deviceLink_.get(); }
+  // The data servers (logger) and the data client (viewer); null in the other edition.
+  DataServer* dataServer() const { return dataServer_.get(); }
+  DataClient* dataClient() const { return dataClient_.get(); }
   // The ports/ folder beside the executable, whose "COMn" entries name devices.
   QString PortsFolder() const;
 
@@ -107,6 +112,7 @@ class MainWindow : public QMainWindow {
   void FormClose();
   // Gathers the last values from the controls and writes the settings file.
   void SaveSettings();
+  void SaveClientSettings();
   // The pause of FormClose before the application ends (500 ms; tests set 0).
   void SetCloseDelayMs(int ms) { closeDelayMs_ = ms; }
 
@@ -134,6 +140,7 @@ class MainWindow : public QMainWindow {
 
   // Get Configure: the device link's dialogue wired to the window.
   void ConnectDeviceLink();
+  void ConnectNetwork();
   void ConfigDialogueRunning(bool running);
   void BoardConfigured(int board, const BoardSettings& record);
 
@@ -153,6 +160,8 @@ class MainWindow : public QMainWindow {
   std::array<ConfigPage*, kBoardCount> configPages_{};
   ClientPage* clientPage_ = nullptr;
   std::unique_ptr<DeviceLink> deviceLink_;
+  std::unique_ptr<DataServer> dataServer_;
+  std::unique_ptr<DataClient> dataClient_;
   DisplayPage* displayPage_ = nullptr;
   QStatusBar* sbar_ = nullptr;
   QMenu* MMFile_ = nullptr;
