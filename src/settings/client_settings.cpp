@@ -32,13 +32,13 @@ bool LoadClientSettings(const std::string& path, ClientSettings& s) {
   }
   std::memset(&s, 0, sizeof s);
   in.read(reinterpret_cast<char*>(&s), sizeof s);
-  // recordings must go somewhere: an empty directory takes the default
-  if (FieldBytes(s.clientDataDirectory).empty()) {
-    const std::string directory = DefaultDataDirectory("Tessview");
-    StoreFieldBytes(s.clientDataDirectory,
-                    directory.substr(0, Cp949PrefixLength(directory, 80)));
-  }
   return true;
+}
+
+std::string ClientDataDirectoryOf(const ClientSettings& s) {
+  // recordings must go somewhere: an empty directory takes the default
+  const std::string_view stored = FieldBytes(s.clientDataDirectory);
+  return stored.empty() ? DefaultDataDirectory("Tessview") : std::string(stored);
 }
 
 bool WriteClientSettings(const std::string& path, const ClientSettings& s) {

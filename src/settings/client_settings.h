@@ -43,9 +43,11 @@ void FillClientDefaults(ClientSettings& settings, const std::string& dataDirecto
 void FillClientDefaults(ClientSettings& settings);
 
 // Defaults when the file is missing; otherwise zeros and up to 372 bytes of
-// the file (a short file leaves the rest zero), an empty data directory
-// taking the default. True when the file was read.
+// the file (a short file leaves the rest zero). True when the file was read.
 bool LoadClientSettings(const std::string& path, ClientSettings& settings);
+
+// The data directory to use: the stored one, the default when it is empty.
+std::string ClientDataDirectoryOf(const ClientSettings& settings);
 
 // Writes the 372 bytes through a temporary file that then replaces the old
 // one, so a failed write leaves the former file whole; false when nothing

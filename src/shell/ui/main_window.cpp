@@ -322,7 +322,7 @@ void MainWindow::StartClientSequence() {
     ApplyChartPage(b);
     ApplyConfigPage(b);
   }
-  state_.CurrentDataDirectory = ReadField(settings.clientDataDirectory);
+  state_.CurrentDataDirectory = FromCp949(ClientDataDirectoryOf(settings));
   if (!QDir(state_.CurrentDataDirectory).exists()) QDir().mkpath(state_.CurrentDataDirectory);
   page1.SelectDirectory(state_.CurrentDataDirectory);
   ApplyLanguage(state_.KoreanUi);
