@@ -275,19 +275,21 @@ TEST_F(ViewerTest, OwnSettingsFileIsReadBoundedAndWrittenWithBoardAsAddresses) {
   EXPECT_EQ(ReadField(saved.clientDataDirectory), dir_.path() + "/Tessview");
 }
 
-// The real ports of the logger, in this one test.
 TEST_F(WindowTest, LoggerTellsItsClientsBeforeItsServersCloseAndOnTheSwitch) {
   WriteSettings(DefaultImage());
-  MainWindow& window = Start();
+  window_ = std::make_unique<MainWindow>(kTessarEdition, ExeDir(), &dialogs_);
+  window_->SetCloseDelayMs(0);
+  MainWindow& window = *window_;
   DataServer* server = window.dataServer();
   ASSERT_NE(server, nullptr);
-  for (int b = 0; b < kBoardCount; ++b)
-    ASSERT_TRUE(server->Server(b).isListening()) << "port " << 7996 + b << " busy";
+  server->SetPorts({0, 0, 0, 0});
+  window.TimerSTimer();
+  for (int b = 0; b < kBoardCount; ++b) ASSERT_TRUE(server->Server(b).isListening());
   server->SetBroadcastPauseMs(1);
   const QByteArray notice(ComposeClosedReply(kServerClosedText).c_str(), 24);
 
   Peer first;
-  ASSERT_TRUE(first.Connect(7997));
+  ASSERT_TRUE(first.Connect(server->Server(1).serverPort()));
   ASSERT_TRUE(PumpUntil([&] { return server->ListedCount() == 1; }));
   window.clientPage()->ChkNetOff->click();
   ASSERT_TRUE(first.WaitFor(24));
@@ -298,7 +300,7 @@ TEST_F(WindowTest, LoggerTellsItsClientsBeforeItsServersCloseAndOnTheSwitch) {
   EXPECT_TRUE(server->Server(3).isListening());
 
   Peer second;
-  ASSERT_TRUE(second.Connect(7999));
+  ASSERT_TRUE(second.Connect(server->Server(3).serverPort()));
   second.Send(ComposeRequest(kSettingsCode));
   ASSERT_TRUE(second.WaitFor(1312));
   second.received.clear();

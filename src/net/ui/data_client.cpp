@@ -194,6 +194,12 @@ void DataClient::Timer2Timer() {
   }
 }
 
+void DataClient::ConnectAll() {
+  for (int b = 0; b < kBoardCount; ++b) {
+    if (Socket(b).state() == QAbstractSocket::UnconnectedState) BtConnect1Click(b);
+  }
+}
+
 void DataClient::CloseAll() {
   for (QTcpSocket* socket : sockets_) {
     if (socket->state() != QAbstractSocket::UnconnectedState) socket->abort();

@@ -65,6 +65,8 @@ class DataClient : public QObject {
   void UDPort1Click(int board);
   void BtC1Click(int board);
   void Timer2Timer();
+  // Connects every board that is not connected, as its Connect button would.
+  void ConnectAll();
   // Closes every open connection (the viewer's shutdown).
   void CloseAll();
 

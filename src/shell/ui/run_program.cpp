@@ -1,5 +1,9 @@
 #include "shell/ui/run_program.h"
 
+#include <QTimer>
+
+#include "net/ui/data_client.h"
+#include "net/ui/network_options.h"
 #include "shell/error_log.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/tessar_application.h"
@@ -14,6 +18,10 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   // errors raised before the window exists go to the same log
   app.SetErrorLogPath(ErrorLogPath(exeDirectory, edition.errorLogName));
   MainWindow window(edition, exeDirectory);
+  const NetworkOptions network = ParseNetworkOptions(QApplication::arguments());
+  ApplyNetworkOptions(network, window.dataServer(), window.dataClient());
+  if (network.connectAtStart && window.dataClient())  // once the start sequence has run
+    QTimer::singleShot(500, &window, [&window] { window.dataClient()->ConnectAll(); });
   window.show();
   return app.exec();
 }
