@@ -1,13 +1,11 @@
 #include "settings/client_settings.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include "i18n/text_codec.h"
 #include "settings/platform_paths.h"
+#include "settings/settings_file.h"
 
 namespace tessar {
 
@@ -25,30 +23,20 @@ void FillClientDefaults(ClientSettings& s, const std::string& dataDirectory) {
 void FillClientDefaults(ClientSettings& s) { FillClientDefaults(s, DefaultDataDirectory("Tessview")); }
 
 bool LoadClientSettings(const std::string& path, ClientSettings& s) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const auto bytes = ReadSettingsBytes(path, sizeof s);
+  if (!bytes) {
     FillClientDefaults(s);
     return false;
   }
   std::memset(&s, 0, sizeof s);
-  in.read(reinterpret_cast<char*>(&s), sizeof s);
+  std::memcpy(&s, bytes->data(), bytes->size());
+  // An empty directory would put every recording at the file system's root.
+  if (s.clientDataDirectory[0] == '\0') StoreFieldBytes(s.clientDataDirectory, DefaultDataDirectory("Tessview"));
   return true;
 }
 
-std::string ClientDataDirectoryOf(const ClientSettings& s) {
-  // recordings must go somewhere: an empty directory takes the default
-  const std::string_view stored = FieldBytes(s.clientDataDirectory);
-  return stored.empty() ? DefaultDataDirectory("Tessview") : std::string(stored);
-}
-
 bool WriteClientSettings(const std::string& path, const ClientSettings& s) {
-  QSaveFile file(QFile::decodeName(path.c_str()));
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(reinterpret_cast<const char*>(&s), sizeof s) != static_cast<qint64>(sizeof s)) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  return WriteSettingsBytes(path, &s, sizeof s);
 }
 
 std::vector<std::string> OfferedServerAddresses(const ClientSettings& s) {

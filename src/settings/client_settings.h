@@ -42,16 +42,13 @@ constexpr std::size_t kClientSettingsSize = sizeof(ClientSettings);
 void FillClientDefaults(ClientSettings& settings, const std::string& dataDirectory);
 void FillClientDefaults(ClientSettings& settings);
 
-// Defaults when the file is missing; otherwise zeros and up to 372 bytes of
-// the file (a short file leaves the rest zero). True when the file was read.
+// Defaults when the path is not a readable regular file; otherwise zeros and
+// up to 372 bytes of the file (a short file leaves the rest zero), an empty
+// data directory becoming the default one. True when the file was read.
 bool LoadClientSettings(const std::string& path, ClientSettings& settings);
 
-// The data directory to use: the stored one, the default when it is empty.
-std::string ClientDataDirectoryOf(const ClientSettings& settings);
-
-// Writes the 372 bytes through a temporary file that then replaces the old
-// one, so a failed write leaves the former file whole; false when nothing
-// was written.
+// Writes the 372 bytes through a temporary file renamed over the settings
+// file; false, the old file left whole, when that cannot be done.
 bool WriteClientSettings(const std::string& path, const ClientSettings& settings);
 
 // The addresses offered at start: of the first `serverCount` entries (taken

@@ -15,6 +15,7 @@
 #include "net/net_message.h"
 #include "net/ui/client_page.h"
 #include "net/ui/data_client.h"
+#include "net/ui/data_network.h"
 #include "net/ui/data_server.h"
 #include "net_fixture.h"
 #include "settings/client_settings.h"
@@ -43,7 +44,7 @@ class ViewerTest : public WindowTest {
     settings.englishUi = 1;
     EXPECT_TRUE(WriteClientSettings((ExeDir() + "/tessview.SET").toStdString(), settings));
     MainWindow& window = Start(kTessviewEdition);
-    client_ = window.dataClient();
+    client_ = window.network().Client();
     return window;
   }
   ClientSettings Defaults() const {
@@ -277,10 +278,10 @@ TEST_F(ViewerTest, OwnSettingsFileIsReadBoundedAndWrittenWithBoardAsAddresses) {
 
 TEST_F(WindowTest, LoggerTellsItsClientsBeforeItsServersCloseAndOnTheSwitch) {
   WriteSettings(DefaultImage());
-  window_ = std::make_unique<MainWindow>(kTessarEdition, ExeDir(), &dialogs_);
+  window_ = std::make_unique<MainWindow>(kTessarEdition, ExePath(), &dialogs_);
   window_->SetCloseDelayMs(0);
   MainWindow& window = *window_;
-  DataServer* server = window.dataServer();
+  DataServer* server = window.network().Server();
   ASSERT_NE(server, nullptr);
   server->SetPorts({0, 0, 0, 0});
   window.TimerSTimer();

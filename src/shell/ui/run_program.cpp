@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "net/ui/data_client.h"
+#include "net/ui/data_network.h"
 #include "net/ui/network_options.h"
 #include "shell/error_log.h"
 #include "shell/ui/main_window.h"
@@ -17,11 +18,11 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   const QString exeDirectory = QApplication::applicationDirPath();
   // errors raised before the window exists go to the same log
   app.SetErrorLogPath(ErrorLogPath(exeDirectory, edition.errorLogName));
-  MainWindow window(edition, exeDirectory);
+  MainWindow window(edition, QApplication::applicationFilePath());
   const NetworkOptions network = ParseNetworkOptions(QApplication::arguments());
-  ApplyNetworkOptions(network, window.dataServer(), window.dataClient());
-  if (network.connectAtStart && window.dataClient())  // once the start sequence has run
-    QTimer::singleShot(500, &window, [&window] { window.dataClient()->ConnectAll(); });
+  ApplyNetworkOptions(network, window.network().Server(), window.network().Client());
+  if (network.connectAtStart && window.network().Client())  // once the start sequence has run
+    QTimer::singleShot(500, &window, [&window] { window.network().Client()->ConnectAll(); });
   window.show();
   return app.exec();
 }
