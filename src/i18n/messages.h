@@ -71,6 +71,8 @@ enum class Msg {
   ServerSend,
   UnknownCode,
   TooManyUsers,
+  ListenFailed,
+  ClientDropped,
   // Data client
   InputServerAddress,
   FailedOpening,

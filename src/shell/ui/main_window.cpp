@@ -142,7 +142,16 @@ void MainWindow::BuildControllers() {
         return controls;
       },
       clientPage_->MemoR, clientPage_->MemoS);
-  network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
+  if (edition_.IsClient()) {
+    network_ = std::make_unique<DataNetwork>(
+        state_, *clientPage_,
+        DataNetwork::Viewer{configPages_, chartPages_,
+                            [this](int b) { return acquisition_->InputsOf(b); },
+                            [this](int b) { ShowBoardRecord(b); }});
+  } else {
+    network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
+  }
+  connect(network_.get(), &DataNetwork::StatusMessage, this, &MainWindow::SetStatus);
   if (!edition_.usesSerialPorts) return;
   boards_ = std::make_unique<BoardLinkController>(
       state_.ExeDirectory + QStringLiteral("/ports"),
@@ -172,8 +181,13 @@ void MainWindow::ConnectPages() {
     connect(page->RgTC, &RadioGroup::itemClicked, this,
             Guarded(page->RgTC, [this, b] { RgTC1Click(b); }));
     // the interval is stored at once and restarts the board's record countdown
-    connect(page->UDInt, &QSpinBox::valueChanged, this, Guarded(page->UDInt, [this, b](int at) {
-              if (state_.UiReady) acquisition_->SetSampleInterval(b, at);
+    connect(page->UDInt, &QSpinBox::valueChanged, this, Guarded(page->UDInt, [this, b](int position) {
+              if (!state_.UiReady) return;
+              if (edition_.IsClient()) {  // the viewer's interval is its poll interval
+                network_->SetPollInterval(b, position);
+              } else {
+                acquisition_->SetSampleInterval(b, position);
+              }
             }));
     connect(page->BtnGet, &QPushButton::clicked, this, Guarded(page->BtnGet, [this, page, b] {
               if (boards_) boards_->GetConfigure(b, page->CBPort->currentIndex(),
@@ -256,19 +270,19 @@ void MainWindow::StartLogger() {
   if (boards_) boards_->OpenBoardPorts();
 }
 
-// The viewer's own settings file and Timer2 come with the network work.
-// Until then the viewer starts on the defaults and writes no settings file.
+// The viewer's start in place of steps 5 to 12: its own settings file,
+// default records until a server sends its own, Timer2 only.
 void MainWindow::StartViewer() {
+  network_->LoadClientSettings();
   FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
-  state_.KoreanUi = true;
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
-  state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
+  state_.CurrentDataDirectory = network_->ClientDataDirectory();
   if (!QDir(state_.CurrentDataDirectory).exists()) QDir().mkpath(state_.CurrentDataDirectory);
   configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
   ApplyLanguage();
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
-  network_->StartClient();
+  timer2_->start();
 }
 
 void MainWindow::ShowBoardRecord(int board) {
@@ -345,9 +359,12 @@ void MainWindow::OrderlyShutdown() {
 }
 
 // The last values of the controls go into the image, which is written. The
-// viewer keeps its own settings file; it never writes the logger's image.
+// viewer writes its own settings file instead, never the logger's image.
 void MainWindow::SaveSettings() {
-  if (edition_.IsClient()) return;
+  if (edition_.IsClient()) {
+    network_->SaveClientSettings();
+    return;
+  }
   config_->GatherForSaving();
   acquisition_->GatherAlarmLimits();
   WriteSettingsImage(state_.SettingsPath.toStdString(), state_.Settings);
