@@ -14,6 +14,7 @@ namespace tessar {
 namespace {
 
 constexpr std::int64_t kMsPerDay = 86'400'000;
+constexpr double kLongestSpanDays = 1e9;
 
 std::string Printf(const char* format, auto... args) {
   char text[96];
@@ -36,6 +37,8 @@ void SplitSpan(double days, std::int64_t& whole, std::int64_t& ms) {
 double ElapsedSeconds(double dayDifference) {
   if (!std::isfinite(dayDifference)) return 0.0;
   const double span = std::fabs(dayDifference);
+  // Far beyond any calendar (a damaged record): no milliseconds to split.
+  if (span > kLongestSpanDays) return dayDifference * kSecondsPerDay;
   std::int64_t whole = 0, ms = 0;
   SplitSpan(span, whole, ms);
   const double seconds =
@@ -61,7 +64,9 @@ std::string FormatAxisValue(AxisMode mode, double x) {
       return Printf("%14.1f    ", x);
     case AxisMode::ElapsedTime: {
       const CalendarTime t = DecodeDateTime(x);
-      const auto days = static_cast<std::uint16_t>(static_cast<std::int64_t>(std::trunc(x)));
+      // Whole days as a 16-bit number: they wrap past 65535 (and below 0).
+      double days = std::isfinite(x) ? std::fmod(std::trunc(x), 65536.0) : 0.0;
+      if (days < 0) days += 65536.0;
       return Printf("%6d %02d:%02d:%02d", static_cast<int>(days), t.hour, t.minute, t.second);
     }
     case AxisMode::RecordTime:

@@ -2,6 +2,7 @@
 // operations, exports through the save dialog, the report and its hold.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 
 #include "acquisition/program_state.h"
 #include "browser/ui/browser_window.h"
+#include "acquisition/ui/chart_page.h"
 #include "browser/ui/title_dialog.h"
 #include "common/clock.h"
 #include "common/date_time.h"
@@ -17,6 +19,8 @@
 #include "device/frame_state.h"
 #include "record_files.h"
 #include "scripted_dialogs.h"
+#include "shell/edition.h"
+#include "shell/ui/main_window.h"
 #include "test_support.h"
 
 namespace tessar {
@@ -207,6 +211,30 @@ TEST_F(BrowserWindowTest, ClicksDuringALoadAreIgnoredAndTheWindowStays) {
   AcquisitionHold = true;
   w.close();
   EXPECT_FALSE(AcquisitionHold);  // closing always releases the acquisition
+}
+
+TEST_F(BrowserWindowTest, EveryBrowserButtonAndTheMenuOpenAModalBrowserOnBoardA) {
+  MainWindow main(kTessarEdition, tmp_.path() + QStringLiteral("/tessar"), &dialogs_);
+  int opened = 0;
+  auto closeOnceOpen = [&] {
+    QTimer::singleShot(0, &main, [&] {
+      auto* browser = qobject_cast<BrowserWindow*>(QApplication::activeModalWidget());
+      ASSERT_NE(browser, nullptr);
+      ++opened;
+      EXPECT_EQ(browser->parent(), &main);
+      EXPECT_EQ(browser->CBSel->currentText(), QStringLiteral("A"));
+      browser->BtClose->click();
+    });
+  };
+  for (int b = 0; b < 4; ++b) {
+    closeOnceOpen();
+    main.chartPage(b)->BtBrowser->click();
+  }
+  closeOnceOpen();
+  main.findChild<QAction*>(QStringLiteral("MMBrowser"))->trigger();
+  EXPECT_EQ(opened, 5);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(main.findChildren<BrowserWindow*>().isEmpty());  // each one gone when closed
 }
 
 TEST_F(BrowserWindowTest, KoreanCaptionsAndMessages) {

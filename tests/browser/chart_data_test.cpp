@@ -24,6 +24,9 @@ TEST(AxisValues, ElapsedSecondsAndTheThreeTexts) {
       {AxisMode::ElapsedTime, 0.0, "     0 00:00:00", "0 00:00:00"},
       {AxisMode::ElapsedSeconds, 86405.0, "       86405.0    ", "86405.0"},
       {AxisMode::ElapsedSeconds, -3.25, "          -3.2    ", "-3.2"},
+      {AxisMode::ElapsedTime, 65537.5, "     1 12:00:00", "1 12:00:00"},  // days wrap at 16 bits
+      {AxisMode::ElapsedTime, -1.5, " 65535 12:00:00", "65535 12:00:00"},
+      {AxisMode::ElapsedTime, 1e300, "     0 00:00:00", "0 00:00:00"},  // a damaged record
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatAxisValue(c.mode, c.x), c.text);
@@ -39,6 +42,7 @@ TEST(AxisValues, ElapsedSecondsAndTheThreeTexts) {
       {1.5 * second, 1.5},
       {2 * day + 3599.999 * second, 2 * 86400 + 3599.999},
       {-(day + 5 * second), -86405.0},  // a record before the start stays below zero
+      {1e300, 8.64e304},                // damaged times neither crash nor wrap
   };
   for (const Span& s : spans) EXPECT_DOUBLE_EQ(ElapsedSeconds(s.days), s.seconds) << s.days;
   EXPECT_EQ(ElapsedSeconds(day + 5 * second), 86405.0);

@@ -10,6 +10,7 @@
 #include "acquisition/ui/acquisition_controller.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/display_page.h"
+#include "browser/ui/browser_window.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/ui/config_controller.h"
 #include "config/ui/config_page.h"
@@ -108,7 +109,14 @@ void MainWindow::BuildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   file->setObjectName(QStringLiteral("MMFile"));
   QAction* browser = file->addAction(QStringLiteral("Browser"));
-  browser->setObjectName(QStringLiteral("MMBrowser"));  // the record browser opens here
+  browser->setObjectName(QStringLiteral("MMBrowser"));
+  // The record browser opens from here and from every board's "Browser / Print".
+  const auto openBrowser = [this] {
+    sbar_->clearMessage();
+    BrowserWindow::Open(state_, *dialogs_, this);
+  };
+  connect(browser, &QAction::triggered, this, openBrowser);
+  for (ChartPage* page : chartPages_) connect(page->BtBrowser, &QPushButton::clicked, this, openBrowser);
   QAction* exit = file->addAction(QStringLiteral("Exit"));
   exit->setObjectName(QStringLiteral("MMExit"));
   connect(exit, &QAction::triggered, this, Guarded(exit, [this] { MMExitClick(); }));
