@@ -67,6 +67,7 @@ void MainWindow::FormCreate() {
   clientPage_ = new ClientPage(QString::fromLatin1(edition_.serverListCaption), PageControl1_);
   for (int b = 0; b < kBoardCount; ++b) {
     chartPages_[b] = new ChartPage(b, PageControl1_);
+    chartPages_[b]->SetModel(&state_.Boards[b].chart);
     configPages_[b] = new ConfigPage(b, PageControl1_);
   }
   QWidget* pages[10] = {chartPages_[0], chartPages_[1], chartPages_[2], chartPages_[3],
