@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "common/date_time.h"
@@ -111,6 +112,27 @@ std::pair<double, double> ScrollWindow(double x, std::int64_t sampleIntervalSeco
   const std::int64_t interval = std::max<std::int64_t>(sampleIntervalSeconds, 1);
   return {x - static_cast<double>(35 * interval) / kSecondsPerDay,
           x + static_cast<double>(5 * interval) / kSecondsPerDay};
+}
+
+std::string FormatReadoutTime(double x, bool elapsedAxis) {
+  char text[64];
+  if (elapsedAxis) {
+    const double days = std::floor(x);
+    std::int64_t seconds = std::llround((x - days) * kSecondsPerDay);
+    std::int64_t whole = static_cast<std::int64_t>(days);
+    if (seconds >= static_cast<std::int64_t>(kSecondsPerDay)) {  // rounded up to midnight
+      seconds = 0;
+      ++whole;
+    }
+    std::snprintf(text, sizeof text, "%lld Day  %02d:%02d:%02d", static_cast<long long>(whole),
+                  static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                  static_cast<int>(seconds % 60));
+  } else {
+    const CalendarTime t = DecodeDateTime(x);
+    std::snprintf(text, sizeof text, "%d-%02d-%02d  %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+  }
+  return text;
 }
 
 }  // namespace tessar

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -103,5 +104,10 @@ std::pair<double, double> UsableRange(double low, double high, double margin);
 // The scrolling window of the time axis around the last point x:
 // 35 sample intervals back, 5 ahead; an interval below 1 s counts as 1 s.
 std::pair<double, double> ScrollWindow(double x, std::int64_t sampleIntervalSeconds);
+
+// The mouse read-out of a chart x: with the elapsed-time axis whole days and
+// the time of day of the fraction, "%d Day  %02d:%02d:%02d"; otherwise the
+// date-time, "%d-%02d-%02d  %02d:%02d:%02d".
+std::string FormatReadoutTime(double x, bool elapsedAxis);
 
 }  // namespace tessar

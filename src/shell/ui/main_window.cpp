@@ -8,7 +8,9 @@
 #include <QThread>
 
 #include "acquisition/acquisition_cycle.h"
+#include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/cycle_presenter.h"
+#include "common/clock.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/number_text.h"
 #include "config/ui/config_page.h"
@@ -87,6 +89,14 @@ void MainWindow::FormCreate() {
   sbar_->setSizeGripEnabled(false);
   setStatusBar(sbar_);
   BuildMenus();
+
+  // what the user does on the live pages
+  for (int b = 0; b < kBoardCount; ++b) {
+    auto* panel = new ChartPanel(*chartPages_[b], *displayPage_, state_, *dialogs_, sbar_, this);
+    panel->SetErrorLog([this](const QString& senderClass, const QString& message) {
+      AppendErrorLog(state_.ErrorLogPath, Now(), senderClass, message);
+    });
+  }
 
   // handlers of the configuration pages
   for (int b = 0; b < kBoardCount; ++b) {
