@@ -1,62 +1,16 @@
 #include "acquisition/live_export.h"
 
 #include <cstdio>
-#include <cstring>
+#include <sstream>
 #include <system_error>
 
-#include "acquisition/thermocouple.h"
+#include "acquisition/biff_writer.h"
 #include "common/date_time.h"
 #include "common/number_text.h"
 #include "i18n/text_codec.h"
 
 namespace tessar {
 namespace {
-
-// A little-endian BIFF worksheet stream.
-class BiffStream {
- public:
-  std::string bytes;
-
-  void Bof() {
-    Record(0x0809, 8);
-    U16(0x0000);
-    U16(0x0010);
-    U16(0x0001);
-    U16(0x0000);
-  }
-  void Eof() { Record(0x000A, 0); }
-  // Row numbers are 16 bits and wrap.
-  void Label(int row, int column, std::string_view text) {
-    const std::size_t n = std::min<std::size_t>(text.size(), 0xFFFF - 8);
-    Record(0x0204, static_cast<std::uint16_t>(8 + n));
-    Cell(row, column);
-    U16(static_cast<std::uint16_t>(n));
-    bytes.append(text.substr(0, n));
-  }
-  void Number(int row, int column, double value) {
-    Record(0x0203, 14);
-    Cell(row, column);
-    char raw[8];
-    std::memcpy(raw, &value, 8);  // IEEE double, little-endian like the host
-    bytes.append(raw, 8);
-  }
-
- private:
-  void U16(std::uint16_t v) {
-    bytes.push_back(static_cast<char>(v & 0xFF));
-    bytes.push_back(static_cast<char>(v >> 8));
-  }
-  void Record(std::uint16_t type, std::uint16_t length) {
-    U16(type);
-    U16(length);
-  }
-  void Cell(int row, int column) {
-    U16(static_cast<std::uint16_t>(row));
-    U16(static_cast<std::uint16_t>(column));
-    U16(0);  // format index
-  }
-};
-static_assert(sizeof(double) == 8);
 
 void Pump(int i, const std::function<void()>& pump) {
   if ((i + 1) % kExportPumpPoints == 0 && pump) pump();
@@ -111,33 +65,27 @@ std::string ChartText(const LiveExportTexts& texts, const ExportedChart& chart,
 
 std::string ChartSheet(const LiveExportTexts& texts, const ExportedChart& chart,
                        const std::function<void()>& pump) {
-  BiffStream sheet;
-  sheet.Bof();
+  std::ostringstream bytes(std::ios::binary);
+  BiffWriter sheet(bytes);
+  sheet.Begin();
   const int n = chart.points->size();
   if (n > 0) {
-    sheet.Label(0, 0, texts.jobTitle);
-    sheet.Label(0, 1, texts.serialNumber);
-    sheet.Label(0, 2, texts.noteText);
-    sheet.Label(0, 3, texts.yAxisTitle);
-    sheet.Label(0, 4, FormatDateTime(chart.startTime));
-    sheet.Label(1, 0, "Time");
-    for (int s = 0; s < kSlotCount; ++s) sheet.Label(1, s + 1, texts.channelNames[s]);
+    sheet.Label(0, 0, std::string_view(texts.jobTitle));
+    sheet.Label(0, 1, std::string_view(texts.serialNumber));
+    sheet.Label(0, 2, std::string_view(texts.noteText));
+    sheet.Label(0, 3, std::string_view(texts.yAxisTitle));
+    sheet.Label(0, 4, std::string_view(FormatDateTime(chart.startTime)));
+    sheet.Label(1, 0, std::string_view("Time"));
+    for (int s = 0; s < kSlotCount; ++s) sheet.Label(1, s + 1, std::string_view(texts.channelNames[s]));
     for (int i = 0; i < n; ++i) {
       const int row = 2 + i;
-      sheet.Label(row, 0, FormatShortDateTime(chart.TimeOf(i)));
-      for (int s = 0; s < kSlotCount; ++s) {
-        const double y = chart.points->y(s, i);
-        if (y == NoDataValue) {
-          sheet.Label(row, s + 1, "*");
-        } else {
-          sheet.Number(row, s + 1, y);
-        }
-      }
+      sheet.Label(row, 0, std::string_view(FormatShortDateTime(chart.TimeOf(i))));
+      for (int s = 0; s < kSlotCount; ++s) sheet.Value(row, s + 1, chart.points->y(s, i));
       Pump(i, pump);
     }
   }
-  sheet.Eof();
-  return std::move(sheet.bytes);
+  sheet.End();
+  return std::move(bytes).str();
 }
 
 std::string MemoLog(const std::vector<std::string>& lines) {
