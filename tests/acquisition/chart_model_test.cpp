@@ -148,29 +148,5 @@ TEST(ChartAxisArithmetic, ZoomScrollAndSpansThatNeverCollapse) {
   }
 }
 
-TEST(ChartModelData, HoldsPointsPerSlotAndRangesOfTheChosenSlots) {
-  ChartModel model;
-  std::array<double, kChartSlots> y{};
-  for (int i = 0; i < kChartSlots; ++i) y[i] = i;
-  model.Append(1.0, y);
-  y[3] = -7.0;
-  y[8] = 80.0;
-  model.Append(2.0, y);
-  EXPECT_EQ(model.size(), 2);
-  EXPECT_EQ(model.y(3, 1), -7.0);
-  EXPECT_EQ(model.x(1), 2.0);
-  double low = 0.0;
-  double high = 0.0;
-  std::array<bool, kChartSlots> slots{};
-  EXPECT_FALSE(model.ValueRange(slots, low, high));
-  slots[1] = slots[3] = true;
-  ASSERT_TRUE(model.ValueRange(slots, low, high));
-  EXPECT_EQ(low, -7.0);
-  EXPECT_EQ(high, 3.0);
-  model.Clear();
-  EXPECT_TRUE(model.empty());
-  EXPECT_FALSE(model.ValueRange({true}, low, high));
-}
-
 }  // namespace
 }  // namespace tessar
