@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <tuple>
 
 #include "common/number_text.h"
 #include "acquisition/recording_file.h"
@@ -15,20 +16,14 @@
 namespace tessar {
 namespace {
 
-// Whole seconds as a date-time span.
-double SecondsAsDays(std::int64_t seconds) { return static_cast<double>(seconds) / kSecondsPerDay; }
-
 ChartPoint MakeChartPoint(RunState& run, const ConversionState& conversion, double now,
                           const CycleInputs& inputs) {
   ChartPoint point;
   point.x = inputs.elapsedAxis ? now - run.StartTime : now;
   run.LastChartX = point.x;
   if (inputs.scrollChart) {
-    std::int64_t interval = inputs.settings->sampleInterval;
-    if (interval < 1) interval = 1;
     point.automaticAxis = false;
-    point.axisMin = point.x - SecondsAsDays(35 * interval);
-    point.axisMax = point.x + SecondsAsDays(5 * interval);
+    std::tie(point.axisMin, point.axisMax) = ScrollWindow(point.x, inputs.settings->sampleInterval);
   } else {
     point.automaticAxis = true;
     point.axisMin = run.ChartOrigin;
@@ -134,20 +129,14 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
 
   // 11. Chart point.
   out.chartPoint = MakeChartPoint(run, conversion, now, inputs);
-  ++run.ChartPointCount;
+  state.chart.Append(out.chartPoint.x, out.chartPoint.y);
 
   // 12.
   ++run.SampleCount;
 
   // 13. Memo line.
   out.memoLine = MemoLine(run.SampleCount, now, conversion, frame.ModelKind);
-  if (!run.MemoPaused) {
-    out.memoAppend = true;
-    if (++run.MemoLineCount >= kMemoLineLimit) {
-      out.memoClear = true;
-      run.MemoLineCount = 0;
-    }
-  }
+  out.memoAppend = !run.MemoPaused;
 
   // 14. A new file for each clock hour of each day: a board silent from
   // 10:15 until 10:20 the next day must not resume in yesterday's file.
@@ -176,9 +165,9 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
   out.recordWritten = AppendRecordingRecord(run.RecordFileName, record);
 
   // 17. Chart limit: start again empty, the left end at the last point.
-  if (run.ChartPointCount >= kChartPointLimit) {
+  if (state.chart.Full()) {
     out.chartCleared = true;
-    run.ChartPointCount = 0;
+    state.chart.Clear();
     run.ChartOrigin = run.LastChartX;
   }
   return out;
@@ -200,8 +189,7 @@ std::array<std::optional<CycleOutcome>, kBoardCount> AcquisitionTick(
 
 RestartMessage RestartRun(BoardRunState& state, int board) {
   state.run.SampleCount = 0;
-  state.run.MemoLineCount = 0;
-  state.run.ChartPointCount = 0;
+  state.chart.Clear();
   for (int i = 0; i < kSlotCount; ++i) {
     state.conversion.MedianWindow[i].Clear();
     state.conversion.ChannelValue[i] = NoDataValue;

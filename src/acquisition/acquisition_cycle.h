@@ -21,7 +21,6 @@
 
 namespace tessar {
 
-constexpr int kChartPointLimit = 3600;   // per series; then the chart starts again empty
 constexpr int kMemoLineLimit = 250;      // a board memo is emptied on reaching it
 constexpr int kNetworkLogLineLimit = 100;
 constexpr int kHiddenSeriesRecords = 5;  // series without data are switched off in the first records
@@ -67,13 +66,15 @@ struct CycleOutcome {
   bool recorded = false;                  // a record was taken: the fields below apply
   ChartPoint chartPoint;
   std::string memoLine;
-  bool memoAppend = false;                // add memoLine to the memo (not paused)
-  bool memoClear = false;                 // then empty the memo (it reached 250 lines)
-  bool chartCleared = false;              // after adding the point, empty every series (3600 limit)
+  bool memoAppend = false;                // add memoLine to the memo (not paused); the
+                                          // memo is then emptied once it holds 250 lines
+  bool chartCleared = false;              // the point filled the chart, which is empty again
   bool recordWritten = false;             // the record reached the file (failures are silent)
 };
 
-// One cycle of board `inputs.board` on `frameText` (read up to its NUL or
+// One cycle of board `inputs.board`. A record's chart point goes into
+// state.chart (which the cycle empties at the limit) and into the outcome.
+//  on `frameText` (read up to its NUL or
 // kFrameTextSize characters) at time `now`.
 CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
                       const CycleInputs& inputs);
@@ -87,7 +88,8 @@ std::array<std::optional<CycleOutcome>, kBoardCount> AcquisitionTick(
     const std::array<CycleInputs, kBoardCount>& inputs);
 
 // Restart of a board's run: the next cycle starts a new run and records at
-// once. The window empties the board's memo and chart and shows the message.
+// once. The chart model is emptied here; the window empties the board's memo
+// and shows the message.
 struct RestartMessage {
   std::string korean;
   std::string english;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "acquisition/chart_model.h"
 #include "acquisition/conversion.h"
 #include "device/frame_state.h"
 
@@ -22,14 +23,15 @@ struct RunState {
   bool HeaderDirty = false;       // titles or channel names changed: rewrite the header
   bool MemoPaused = false;        // the memo takes no lines while set
   bool IndicatorOn = false;       // activity indicator: painted red (true) or white
-  std::int32_t ChartPointCount = 0;  // points in each series of the board's chart
-  std::int32_t MemoLineCount = 0;    // lines in the board's memo
 };
+
+static_assert(kChartSlots == kSlotCount);
 
 struct BoardRunState {
   FrameState frame;
   ConversionState conversion;
   RunState run;
+  ChartModel chart;  // the live chart's points since it was last emptied
 };
 
 }  // namespace tessar

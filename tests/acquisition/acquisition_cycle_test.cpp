@@ -245,35 +245,33 @@ TEST_F(CycleTest, ChartStartsAgainEmptyAfter3600Points) {
     ASSERT_TRUE(out->recorded);
     if (i < 3599) {
       ASSERT_FALSE(out->chartCleared) << i;
+      ASSERT_EQ(boards_[0].chart.size(), i + 1);
     }
     clock_.AdvanceSeconds(1);
   }
   EXPECT_TRUE(out->chartCleared);
-  EXPECT_EQ(boards_[0].run.ChartPointCount, 0);
+  EXPECT_TRUE(boards_[0].chart.empty());
   EXPECT_EQ(boards_[0].run.ChartOrigin, out->chartPoint.x);
   Deliver(0);
   out = Tick();
   EXPECT_EQ(out->chartPoint.axisMin, boards_[0].run.ChartOrigin);
   EXPECT_FALSE(out->chartCleared);
+  EXPECT_EQ(boards_[0].chart.size(), 1);
+  EXPECT_EQ(boards_[0].chart.x(0), out->chartPoint.x);
+  RestartRun(boards_[0], 0);
+  EXPECT_TRUE(boards_[0].chart.empty());
 }
 
-TEST_F(CycleTest, MemoPauseAndLineLimit) {
+TEST_F(CycleTest, MemoPause) {
   boards_[0].run.MemoPaused = true;
   Deliver(0);
   auto out = Tick();
   EXPECT_FALSE(out->memoAppend);
   EXPECT_FALSE(out->memoLine.empty());
   boards_[0].run.MemoPaused = false;
-  boards_[0].run.MemoLineCount = 248;
   Deliver(0);
   out = Tick();
   EXPECT_TRUE(out->memoAppend);
-  EXPECT_FALSE(out->memoClear);
-  Deliver(0);
-  out = Tick();
-  EXPECT_TRUE(out->memoAppend);
-  EXPECT_TRUE(out->memoClear);
-  EXPECT_EQ(boards_[0].run.MemoLineCount, 0);
 }
 
 TEST_F(CycleTest, ValueBoxAndMemoFormats) {

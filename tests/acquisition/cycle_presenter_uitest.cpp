@@ -41,6 +41,7 @@ class PresenterTest : public ::testing::Test {
     inputs_.dataDirectory = fs::path(tmp_.path().toStdString()) / "data";
     state_.frame.ModelKind = 1;
     ApplyConversionSettings(state_.conversion, settings_, 1);
+    page_.SetModel(&state_.chart);
   }
 
   // One tick with a fresh frame: the cycle, then the page, then a second on.
@@ -61,7 +62,7 @@ class PresenterTest : public ::testing::Test {
     return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
   }
 
-  double LastY(int series) { return page_.Series[series]->points().back().y(); }
+  double LastY(int slot) { return state_.chart.ys(slot).back(); }
 
   QTemporaryDir tmp_;
   BoardSettings settings_;
@@ -84,9 +85,9 @@ TEST_F(PresenterTest, FirstCycleShowsStartValuesPointAndMemoLine) {
   EXPECT_EQ(page_.Memo->toPlainText().toStdString(), out.memoLine);
   EXPECT_EQ(MemoLineCount(page_.Memo), 1);
 
-  for (QLineSeries* series : page_.Series) ASSERT_EQ(series->count(), 1);
+  ASSERT_EQ(state_.chart.size(), 1);
   EXPECT_DOUBLE_EQ(LastY(2), 2.0);
-  EXPECT_NEAR(DayCountOfAxisValue(page_.Series[0]->at(0).x()), start_, 0.001 * kSecond);
+  EXPECT_NEAR(state_.chart.x(0), start_, 0.001 * kSecond);
   // The start label is written once per run.
   page_.LblStart->setText(QStringLiteral("kept"));
   Cycle();
@@ -104,7 +105,7 @@ TEST_F(PresenterTest, IndicatorBlinksOncePerFrameEvenOnShortFrames) {
   EXPECT_FALSE(out.processed);
   EXPECT_EQ(IndicatorPixel(), 0xFF0000u);
   EXPECT_EQ(page_.EdValue[1]->text(), before);
-  EXPECT_EQ(page_.Series[0]->count(), 2);
+  EXPECT_EQ(state_.chart.size(), 2);
   // Only the colour changes: the page's own look of the indicator stays.
   const QString look = page_.Shape->styleSheet();
   EXPECT_TRUE(look.startsWith(QStringLiteral("background: #ff0000; "))) << look.toStdString();
@@ -146,7 +147,7 @@ TEST_F(PresenterTest, NoDataHidesSeriesInTheFirstFiveRecordsThenPlotsTheMarker) 
   EXPECT_TRUE(page_.Series[3]->isVisible());
   EXPECT_TRUE(page_.Chk[3]->isChecked());
   EXPECT_DOUBLE_EQ(LastY(3), NoDataValue);
-  EXPECT_EQ(page_.Series[3]->count(), 6);
+  EXPECT_EQ(state_.chart.size(), 6);
   // The automatic value axis now takes in the marker, and only visible series.
   EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), NoDataValue);
   EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 4.0);
@@ -189,8 +190,8 @@ TEST_F(PresenterTest, ScrollingWindowAndAutomaticAxis) {
   EXPECT_NEAR(low, start_, 0.001 * kSecond);
   EXPECT_NEAR(high, x, 0.001 * kSecond);
   EXPECT_TRUE(AxisAutomatic(page_.TimeAxis));
-  EXPECT_EQ(page_.Series[0]->count(), 2);
-  EXPECT_NEAR(DayCountOfAxisValue(page_.Series[0]->at(1).x()), x, 0.001 * kSecond);
+  EXPECT_EQ(state_.chart.size(), 2);
+  EXPECT_NEAR(state_.chart.x(1), x, 0.001 * kSecond);
 }
 
 TEST_F(PresenterTest, ElapsedAxisCountsDaysSinceTheStart) {
@@ -200,8 +201,8 @@ TEST_F(PresenterTest, ElapsedAxisCountsDaysSinceTheStart) {
   Cycle();
   clock_.Set(start_ + 1.5);  // a day and a half later
   Cycle();
-  EXPECT_NEAR(DayCountOfAxisValue(page_.Series[0]->at(0).x()), 0.0, 0.001 * kSecond);
-  EXPECT_NEAR(DayCountOfAxisValue(page_.Series[0]->at(1).x()), 1.5, 0.001 * kSecond);
+  EXPECT_NEAR(state_.chart.x(0), 0.0, 0.001 * kSecond);
+  EXPECT_NEAR(state_.chart.x(1), 1.5, 0.001 * kSecond);
   const auto [low, high] = TimeAxisRange(page_.TimeAxis);
   EXPECT_NEAR(low, 0.0, 0.001 * kSecond);
   EXPECT_NEAR(high, 1.5, 0.001 * kSecond);
@@ -228,7 +229,7 @@ TEST_F(PresenterTest, ElapsedScrollingWindowStartsBeforeTheRun) {
   EXPECT_EQ(page_.TimeAxis->max().toString(QStringLiteral("hh:mm:ss")), QStringLiteral("00:00:13"));
   // both points inside the window
   for (int i = 0; i < 2; ++i) {
-    const double x = page_.Series[1]->at(i).x();
+    const double x = ChartAxisValue(state_.chart.x(i));
     EXPECT_GE(x, static_cast<double>(page_.TimeAxis->min().toMSecsSinceEpoch()));
     EXPECT_LE(x, static_cast<double>(page_.TimeAxis->max().toMSecsSinceEpoch()));
   }
@@ -238,14 +239,14 @@ TEST_F(PresenterTest, ChartStartsAgainEmptyAfter3600Points) {
   page_.ChkScroll->setChecked(false);
   Cycle("000000, 000001, 000002, 000003, 000028\r\n");  // 40 mV once
   for (int r = 2; r < kChartPointLimit; ++r) Cycle();
-  EXPECT_EQ(page_.Series[0]->count(), kChartPointLimit - 1);
+  EXPECT_EQ(state_.chart.size(), kChartPointLimit - 1);
   EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 40.0);
   const double last = clock_.Now();
   const CycleOutcome out = Cycle();  // the 3600th point
   EXPECT_TRUE(out.chartCleared);
-  for (QLineSeries* series : page_.Series) EXPECT_EQ(series->count(), 0);
+  EXPECT_TRUE(state_.chart.empty());
   Cycle();
-  EXPECT_EQ(page_.Series[0]->count(), 1);
+  EXPECT_EQ(state_.chart.size(), 1);
   const auto [low, high] = TimeAxisRange(page_.TimeAxis);
   EXPECT_NEAR(low, last, 0.001 * kSecond);  // the left end at the last point of the full chart
   EXPECT_NEAR(high, last + kSecond, 0.001 * kSecond);
@@ -264,7 +265,7 @@ TEST_F(PresenterTest, MemoIsEmptiedAt250LinesAndTakesNoLinesWhilePaused) {
   Cycle();
   Cycle();
   EXPECT_EQ(MemoLineCount(page_.Memo), 1);
-  EXPECT_EQ(page_.Series[0]->count(), kMemoLineLimit + 3);  // the chart goes on
+  EXPECT_EQ(state_.chart.size(), kMemoLineLimit + 3);  // the chart goes on
   state_.run.MemoPaused = false;
   const CycleOutcome resumed = Cycle();
   EXPECT_EQ(MemoLineCount(page_.Memo), 2);
@@ -277,7 +278,7 @@ TEST_F(PresenterTest, RestartEmptiesMemoAndChartAndStartsANewRun) {
   EXPECT_EQ(ApplyRestart(page_, RestartRun(state_, 0), false),
             QStringLiteral("Chart 1 recording re-started."));
   EXPECT_EQ(MemoLineCount(page_.Memo), 0);
-  for (QLineSeries* series : page_.Series) EXPECT_EQ(series->count(), 0);
+  EXPECT_TRUE(state_.chart.empty());
   EXPECT_EQ(ApplyRestart(page_, RestartRun(state_, 3), true),
             QString::fromUtf8("차트 4 기록 재시작되었습니다."));
 
@@ -286,7 +287,7 @@ TEST_F(PresenterTest, RestartEmptiesMemoAndChartAndStartsANewRun) {
   const double restart = clock_.Now();
   Cycle(kChannel3Fails);
   EXPECT_EQ(page_.LblStart->text().toStdString(), FormatDateTime(restart));
-  EXPECT_EQ(page_.Series[0]->count(), 1);
+  EXPECT_EQ(state_.chart.size(), 1);
   EXPECT_FALSE(page_.Series[3]->isVisible());
   EXPECT_EQ(page_.Memo->toPlainText().left(6), QStringLiteral("     1"));
 }
@@ -301,7 +302,7 @@ TEST_F(PresenterTest, APointThatMovesNoAxisIsStillDrawn) {
   Cycle();  // channel 1 at 1 mV
   clock_.Set(start_);  // the same time again: the scrolling window stays put
   Cycle("000000, 000050, 000002, 000003, 000004\r\n");  // channel 1 at 80 mV
-  ASSERT_EQ(page_.Series[1]->count(), 2);
+  ASSERT_EQ(state_.chart.size(), 2);
 
   const QImage image = page_.Chart->grab().toImage();
   const QRectF plot = page_.chart()->plotArea();

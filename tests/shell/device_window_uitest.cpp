@@ -129,7 +129,7 @@ TEST_F(DeviceWindowTest, RunningStartOpensThePortsSendsDkAndShowsTheFrames) {
     EXPECT_EQ(page.LblStart->text(), "2026-03-04 10:20:30");
     EXPECT_EQ(page.Memo->document()->blockCount(), 1);
     EXPECT_TRUE(page.Memo->toPlainText().startsWith("     1 03-04 10:20:30 ")) << b;
-    EXPECT_EQ(page.Series[1]->count(), 1);
+    EXPECT_EQ(window.state().Boards[b].chart.size(), 1);
     EXPECT_EQ(window.state().Boards[b].frame.MissedTicks, -2);
     EXPECT_FALSE(window.state().Boards[b].frame.FrameReady);
   }
@@ -144,7 +144,7 @@ TEST_F(DeviceWindowTest, RunningStartOpensThePortsSendsDkAndShowsTheFrames) {
   window.configPage(1)->BtRestart->click();
   EXPECT_EQ(window.SBar()->currentMessage(), "Chart 2 recording re-started.");
   EXPECT_TRUE(window.chartPage(1)->Memo->toPlainText().isEmpty());
-  EXPECT_EQ(window.chartPage(1)->Series[1]->count(), 0);
+  EXPECT_TRUE(window.state().Boards[1].chart.empty());
   clock.AdvanceSeconds(1);
   ASSERT_TRUE(TickWithFrames(window, {1}));
   EXPECT_TRUE(window.chartPage(1)->Memo->toPlainText().startsWith("     1 03-04 10:20:31 "));

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
+
+#include "acquisition/chart_model.h"
 
 #include "common/date_time.h"
 #include "acquisition/ui/chart_page.h"
@@ -24,10 +27,7 @@ constexpr char kDataHighProperty[] = "tessarDataHigh";
 void SetValueRange(QValueAxis* axis, double low, double high) {
   axis->setProperty(kDataLowProperty, low);
   axis->setProperty(kDataHighProperty, high);
-  if (high - low <= 0.0) {
-    low -= kFlatMargin;
-    high += kFlatMargin;
-  }
+  std::tie(low, high) = UsableRange(low, high, kFlatMargin);
   axis->setRange(low, high);
 }
 
@@ -78,16 +78,12 @@ void SetAxisAutomatic(QAbstractAxis* axis, bool automatic) {
 }
 
 void FitValueAxis(ChartPage& page) {
-  double low = std::numeric_limits<double>::infinity();
-  double high = -low;
-  for (QLineSeries* series : page.Series) {
-    if (!series->isVisible()) continue;
-    for (const QPointF& p : series->points()) {
-      low = std::min(low, p.y());
-      high = std::max(high, p.y());
-    }
-  }
-  if (low > high) return;  // no point shown
+  if (page.model() == nullptr) return;
+  std::array<bool, kChartSlots> shown{};
+  for (int i = 0; i < kChartSlots; ++i) shown[i] = page.Series[i]->isVisible();
+  double low = 0.0;
+  double high = 0.0;
+  if (!page.model()->ValueRange(shown, low, high)) return;  // no point shown
   SetValueRange(page.ValueAxis, low, high);
 }
 

@@ -19,15 +19,6 @@ W* Named(W* widget, const QString& name, int tag) {
   return widget;
 }
 
-struct SeriesLook {
-  QRgb colour;
-  int width;
-};
-constexpr SeriesLook kSeriesLook[9] = {
-    {0x0449BB, 1}, {0xED1C24, 2}, {0x009600, 2}, {0xC602B6, 1}, {0x5D5151, 3},
-    {0xEC9123, 2}, {0x21AEA0, 2}, {0x400080, 2}, {0x808000, 2},
-};
-
 }  // namespace
 
 ChartPage::ChartPage(int board, QWidget* parent) : QWidget(parent), board_(board) {
@@ -215,22 +206,26 @@ void ChartPage::BuildChart() {
   for (int i = 0; i < 9; ++i) {
     auto* series = new QLineSeries(chart_);
     series->setName(QStringLiteral("CH%1").arg(i));
-    QPen pen(QColor(kSeriesLook[i].colour));
-    pen.setWidth(kSeriesLook[i].width);
+    QPen pen(QColor(SeriesLooks()[i].colour));
+    pen.setWidth(SeriesLooks()[i].width);
     series->setPen(pen);
-    series->setPointsVisible(true);
-    series->setMarkerSize(5);
     chart_->addSeries(series);
     series->attachAxis(TimeAxis);
     series->attachAxis(ValueAxis);
     Series[i] = series;
   }
 
-  Chart = new QChartView(chart_, this);
+  Chart = new ChartView(chart_, Series, this);
   Chart->setObjectName(QStringLiteral("Chart%1").arg(board_ + 1));
   SetTag(Chart, board_);
   Chart->setRenderHint(QPainter::Antialiasing);
   Chart->setCursor(Qt::CrossCursor);
+}
+
+void ChartPage::SetMemoTextColor(const QColor& colour) {
+  QPalette palette = Memo->palette();
+  palette.setColor(QPalette::Text, colour);
+  Memo->setPalette(palette);
 }
 
 }  // namespace tessar

@@ -24,6 +24,9 @@
 #include <QtCharts/QValueAxis>
 #include <array>
 
+#include "acquisition/chart_model.h"
+#include "acquisition/ui/chart_view.h"
+
 namespace tessar {
 
 // Colours of the value boxes: normal and in alarm.
@@ -37,15 +40,25 @@ class ChartPage : public QWidget {
 
   int board() const { return board_; }
 
+  // The board's chart data, drawn by Chart (nullptr: nothing to draw).
+  void SetModel(const ChartModel* model) { Chart->SetModel(model); }
+  const ChartModel* model() const { return Chart->model(); }
+  // Asks for a repaint of the chart; a page that is not shown paints nothing.
+  void Redraw() { Chart->viewport()->update(); }
+  // The memo's text colour (red while in alarm, black again on a click).
+  void SetMemoTextColor(const QColor& colour);
+
   QLabel* LblTitle = nullptr;  // job title above the chart
   QFrame* Shape = nullptr;     // activity indicator, blinks once per processed frame
   QLabel* LblStart = nullptr;  // start time of the run
   QLabel* LblTime = nullptr;   // mouse read-out: time ("hh:mm:ss" initially)
   QLabel* LblY = nullptr;      // mouse read-out: value ("0.0" initially)
 
-  QChartView* Chart = nullptr;  // Chart1 ..
+  ChartView* Chart = nullptr;  // Chart1 ..
   QChart* chart() const { return chart_; }
-  std::array<QLineSeries*, 9> Series{};  // series i shows slot i
+  // Series i shows slot i: its name, pen and visibility (legend); the points
+  // are the board's chart model's.
+  std::array<QLineSeries*, 9> Series{};
   QDateTimeAxis* TimeAxis = nullptr;     // bottom axis, labels "hh:mm:ss"
   QValueAxis* ValueAxis = nullptr;       // left axis, titled yAxisTitle
 

@@ -28,10 +28,6 @@ void PaintIndicator(QFrame* shape, std::uint32_t rgb) {
                            .arg(QColor(static_cast<QRgb>(rgb)).name(), look.toString()));
 }
 
-void ClearSeries(ChartPage& page) {
-  for (QLineSeries* series : page.Series) series->clear();
-}
-
 }  // namespace
 
 int MemoLineCount(const QPlainTextEdit* memo) {
@@ -54,30 +50,17 @@ void ApplyChartPoint(ChartPage& page, const ChartPoint& point) {
     page.Chk[i]->setChecked(false);
   }
 
-  // The points go in silently and the axes then lay every series out once:
-  // a chart item redraws its whole line on each change it hears, and with
-  // 3600 points a series that heard both its new point and the moving axis
-  // would be laid out twice per record.
-  const bool fresh = page.Series[0]->count() == 0;
-  const double x = ChartAxisValue(point.x);
+  // The cycle has put the point into the board's chart model already.
+  const ChartModel* model = page.model();
+  const bool fresh = model == nullptr || model->size() <= 1;
   double low = std::numeric_limits<double>::infinity();
   double high = -low;
   for (int i = 0; i < kSlotCount; ++i) {
-    QLineSeries* series = page.Series[i];
-    {
-      const QSignalBlocker silent(series);
-      series->append(x, point.y[i]);
-    }
-    if (series->isVisible()) {
+    if (page.Series[i]->isVisible()) {
       low = std::min(low, point.y[i]);
       high = std::max(high, point.y[i]);
     }
   }
-
-  const QDateTime oldMin = page.TimeAxis->min();
-  const QDateTime oldMax = page.TimeAxis->max();
-  const double oldLow = page.ValueAxis->min();
-  const double oldHigh = page.ValueAxis->max();
   if (AxisAutomatic(page.ValueAxis)) {
     if (hidden && !fresh) {
       FitValueAxis(page);  // a series' earlier points left the range
@@ -87,13 +70,7 @@ void ApplyChartPoint(ChartPage& page, const ChartPoint& point) {
   }
   SetAxisAutomatic(page.TimeAxis, point.automaticAxis);
   SetTimeAxisRange(page.TimeAxis, point.axisMin, point.axisMax);
-
-  // Neither axis moved (a fixed window, or no time passed): the series are
-  // told of their new point here instead.
-  if (page.TimeAxis->min() == oldMin && page.TimeAxis->max() == oldMax &&
-      page.ValueAxis->min() == oldLow && page.ValueAxis->max() == oldHigh) {
-    for (QLineSeries* series : page.Series) emit series->pointsReplaced();
-  }
+  page.Redraw();
 }
 
 void ApplyCycleOutcome(ChartPage& page, const CycleOutcome& outcome) {
@@ -106,9 +83,11 @@ void ApplyCycleOutcome(ChartPage& page, const CycleOutcome& outcome) {
   if (!outcome.recorded) return;
 
   ApplyChartPoint(page, outcome.chartPoint);
-  if (outcome.memoAppend) page.Memo->appendPlainText(QString::fromLatin1(outcome.memoLine));
-  if (outcome.memoClear) page.Memo->clear();
-  if (outcome.chartCleared) ClearSeries(page);
+  if (outcome.memoAppend) {
+    page.Memo->appendPlainText(QString::fromLatin1(outcome.memoLine));
+    // The memo's own lines count, alarm lines included.
+    if (MemoLineCount(page.Memo) >= kMemoLineLimit) page.Memo->clear();
+  }
 }
 
 void CapNetworkLogs(const CycleOutcome& outcome, QPlainTextEdit* memoR, QPlainTextEdit* memoS) {
@@ -130,7 +109,7 @@ void ApplyTickOutcomes(const std::array<ChartPage*, kBoardCount>& pages,
 
 QString ApplyRestart(ChartPage& page, const RestartMessage& message, bool koreanUi) {
   page.Memo->clear();
-  ClearSeries(page);
+  page.Redraw();  // RestartRun emptied the chart model
   return QString::fromStdString(koreanUi ? message.korean : message.english);
 }
 

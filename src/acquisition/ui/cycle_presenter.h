@@ -26,14 +26,15 @@ class ChartPage;
 int MemoLineCount(const QPlainTextEdit* memo);
 
 // One board's cycle: the activity indicator, the start label, the value
-// boxes and, when a record was taken, the chart point, the memo line and the
-// chart limit.
+// boxes and, when a record was taken, the chart point and the memo line (the
+// memo is emptied once it holds 250 lines, whatever added them).
 void ApplyCycleOutcome(ChartPage& page, const CycleOutcome& outcome);
 
-// The chart point of a record: the point of every series, the series without
-// data switched off in the first records (their channel boxes unchecked
-// without touching the stored visibility), the bottom axis window and, while
-// it is automatic, the value axis.
+// The chart point of a record, which the cycle has put into the board's
+// chart model: the series without data switched off in the first records
+// (their channel boxes unchecked without touching the stored visibility),
+// the bottom axis window and, while it is automatic, the value axis; then a
+// repaint, which only a shown page carries out.
 void ApplyChartPoint(ChartPage& page, const ChartPoint& point);
 
 // The shared network logs are emptied once they hold 100 lines or more, when
@@ -46,7 +47,7 @@ void ApplyTickOutcomes(const std::array<ChartPage*, kBoardCount>& pages,
                        const std::array<std::optional<CycleOutcome>, kBoardCount>& outcomes,
                        QPlainTextEdit* memoR, QPlainTextEdit* memoS);
 
-// The page's part of a Restart: the memo and every series emptied. Returns
+// The page's part of a Restart: the memo emptied, the emptied chart redrawn. Returns
 // the status bar text in the language of the run.
 QString ApplyRestart(ChartPage& page, const RestartMessage& message, bool koreanUi);
 

@@ -9,8 +9,10 @@
 
 #include "acquisition/ui/acquisition_controller.h"
 #include "acquisition/ui/chart_page.h"
+#include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/display_page.h"
 #include "browser/ui/browser_window.h"
+#include "common/clock.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/ui/config_controller.h"
 #include "config/ui/config_page.h"
@@ -74,6 +76,7 @@ void MainWindow::BuildPages() {
   clientPage_ = new ClientPage(QString::fromLatin1(edition_.serverListCaption), PageControl1_);
   for (int b = 0; b < kBoardCount; ++b) {
     chartPages_[b] = new ChartPage(b, PageControl1_);
+    chartPages_[b]->SetModel(&state_.Boards[b].chart);
     configPages_[b] = new ConfigPage(b, PageControl1_);
   }
   QWidget* pages[10] = {chartPages_[0], chartPages_[1], chartPages_[2], chartPages_[3],
@@ -160,6 +163,13 @@ void MainWindow::BuildControllers() {
     network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
   }
   connect(network_.get(), &DataNetwork::StatusMessage, this, &MainWindow::SetStatus);
+  // what the user does on the live pages
+  for (int b = 0; b < kBoardCount; ++b) {
+    auto* panel = new ChartPanel(*chartPages_[b], *displayPage_, state_, *dialogs_, sbar_, this);
+    panel->SetErrorLog([this](const QString& senderClass, const QString& message) {
+      AppendErrorLog(state_.ErrorLogPath, Now(), senderClass, message);
+    });
+  }
   if (!edition_.usesSerialPorts) return;
   boards_ = std::make_unique<BoardLinkController>(
       state_.ExeDirectory + QStringLiteral("/ports"),
