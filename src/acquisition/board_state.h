@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "acquisition/alarm_check.h"
 #include "acquisition/conversion.h"
 #include "device/frame_state.h"
 
@@ -29,6 +30,7 @@ struct BoardRunState {
   FrameState frame;
   ConversionState conversion;
   RunState run;
+  RelayState relays;
 };
 
 }  // namespace tessar
