@@ -231,4 +231,8 @@ void ChartPage::BuildChart() {
   Chart->setCursor(Qt::CrossCursor);
 }
 
+void ChartPage::SetChartBackground(const QColor& colour) {
+  if (chart_->backgroundBrush().color() != colour) chart_->setBackgroundBrush(colour);
+}
+
 }  // namespace tessar

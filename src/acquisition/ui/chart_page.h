@@ -36,6 +36,8 @@ class ChartPage : public QWidget {
   explicit ChartPage(int board, QWidget* parent = nullptr);
 
   int board() const { return board_; }
+  // The chart's background: white, yellow while the board is in alarm.
+  void SetChartBackground(const QColor& colour);
 
   QLabel* LblTitle = nullptr;  // job title above the chart
   QFrame* Shape = nullptr;     // activity indicator, blinks once per processed frame

@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include "acquisition/acquisition_cycle.h"
+#include "acquisition/ui/alarm_presenter.h"
+#include "acquisition/ui/alarm_sound.h"
 #include "acquisition/ui/cycle_presenter.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/number_text.h"
@@ -117,6 +119,13 @@ void MainWindow::FormCreate() {
 
   // The serial channels exist only where the edition reads devices.
   if (edition_.usesSerialPorts) ConnectDeviceLink();
+  alarmSound_ = std::make_unique<AlarmSound>(state_.AlarmSoundPath);
+  for (int b = 0; b < kBoardCount; ++b) {
+    alarms_[b] = new AlarmController(
+        b, *chartPages_[b], {configPages_[b]->ChkR, configPages_[b]->ChkDO}, state_,
+        deviceLink_ ? &deviceLink_->BoardPort(b) : nullptr, *alarmSound_, sbar_,
+        clientPage_->MemoS, this);
+  }
 
   ApplyEditionLayout();
   timerS_->start();
@@ -310,6 +319,8 @@ void MainWindow::RunAcquisitionTick() {
   for (int b = 0; b < kBoardCount; ++b) inputs[b] = CycleInputsOf(b);
   const auto outcomes = AcquisitionTick(state_.Boards, inputs);
   ApplyTickOutcomes(chartPages_, outcomes, clientPage_->MemoR, clientPage_->MemoS);
+  for (int b = 0; b < kBoardCount; ++b)
+    if (outcomes[b]) alarms_[b]->ApplyCycle(*outcomes[b]);
 }
 
 CycleInputs MainWindow::CycleInputsOf(int board) const {
@@ -323,6 +334,7 @@ CycleInputs MainWindow::CycleInputsOf(int board) const {
   in.controls.fixedColdJunction = page1.EdTref->text().toStdString();
   in.scrollChart = chartPages_[board]->ChkScroll->isChecked();
   in.elapsedAxis = state_.ElapsedAxis;
+  in.alarms = alarms_[board]->Inputs();
   in.dataDirectory = std::filesystem::path(QFile::encodeName(state_.CurrentDataDirectory).toStdString());
   return in;
 }

@@ -23,6 +23,8 @@
 
 namespace tessar {
 
+class AlarmController;
+class AlarmSound;
 class ChartPage;
 class ClientPage;
 class ConfigPage;
@@ -153,6 +155,8 @@ class MainWindow : public QMainWindow {
   std::array<ConfigPage*, kBoardCount> configPages_{};
   ClientPage* clientPage_ = nullptr;
   std::unique_ptr<DeviceLink> deviceLink_;
+  std::unique_ptr<AlarmSound> alarmSound_;
+  std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
   DisplayPage* displayPage_ = nullptr;
   QStatusBar* sbar_ = nullptr;
   QMenu* MMFile_ = nullptr;
