@@ -87,8 +87,15 @@ void AlarmController::Send(const std::string& command) {
 
 // --- limit edits and alarm switches ------------------------------------------
 
-void AlarmController::ApplyLimitEdit(const LimitEditOutcome& outcome, QLineEdit* box,
-                                     const std::array<QLineEdit*, 9>& family) {
+void AlarmController::LimitKeyUp(int channel, bool high) {
+  if (!state_.UiReady) return;
+  const std::array<QLineEdit*, 9>& family = high ? page_.EdHigh : page_.EdLow;
+  QLineEdit* box = family[channel];
+  BoardSettings& settings = state_.Settings.boards[board_];
+  const std::string text = box->text().toStdString();
+  const LimitEditOutcome outcome =
+      high ? EditHighLimit(settings, board_, channel, text, state_.KoreanUi)
+           : EditLowLimit(settings, board_, channel, text, state_.KoreanUi);
   if (!outcome.handled) return;
   statusBar_->clearMessage();
   if (!outcome.accepted) box->setText(QString::fromStdString(outcome.boxText));
@@ -97,21 +104,9 @@ void AlarmController::ApplyLimitEdit(const LimitEditOutcome& outcome, QLineEdit*
     family[outcome.focusChannel]->setFocus();
 }
 
-void AlarmController::EdHighA1KeyUp(int channel) {
-  if (!state_.UiReady) return;
-  QLineEdit* box = page_.EdHigh[channel];
-  ApplyLimitEdit(EditHighLimit(state_.Settings.boards[board_], board_, channel,
-                               box->text().toStdString(), state_.KoreanUi),
-                 box, page_.EdHigh);
-}
+void AlarmController::EdHighA1KeyUp(int channel) { LimitKeyUp(channel, true); }
 
-void AlarmController::EdLowA1KeyUp(int channel) {
-  if (!state_.UiReady) return;
-  QLineEdit* box = page_.EdLow[channel];
-  ApplyLimitEdit(EditLowLimit(state_.Settings.boards[board_], board_, channel,
-                              box->text().toStdString(), state_.KoreanUi),
-                 box, page_.EdLow);
-}
+void AlarmController::EdLowA1KeyUp(int channel) { LimitKeyUp(channel, false); }
 
 void AlarmController::ChkAlA1Click(int channel) {
   if (!state_.UiReady) return;

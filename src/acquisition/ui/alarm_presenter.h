@@ -68,8 +68,8 @@ class AlarmController : public QObject {
   void ChkDOA1Click(int box);       // a manual relay box (0..3)
 
  private:
-  void ApplyLimitEdit(const LimitEditOutcome& outcome, QLineEdit* box,
-                      const std::array<QLineEdit*, 9>& family);
+  // Enter in a limit box: the limit checked and stored, or the box restored.
+  void LimitKeyUp(int channel, bool high);
   void ApplyRelayBoxes(const RelayBoxOutcome& outcome);
   // Writes a relay command on the board's port when it is open.
   void Send(const std::string& command);
