@@ -45,6 +45,17 @@ ChartPoint MakeChartPoint(RunState& run, const ConversionState& conversion, doub
   return point;
 }
 
+std::int32_t DateKey(const CalendarTime& t) { return t.year * 10000 + t.month * 100 + t.day; }
+
+// Names a new recording file for the time `now` and writes its header.
+void StartRecordingFile(RunState& run, const BoardSettings& settings, double now,
+                        const CycleInputs& inputs) {
+  run.RecordFileName =
+      NewRecordingFileName(inputs.dataDirectory, inputs.board, now, run.RecordFileHour);
+  run.RecordFileDate = DateKey(DecodeDateTime(now));
+  WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+}
+
 }  // namespace
 
 std::array<std::string, kChannelCount> ValueBoxTexts(const ConversionState& state,
@@ -94,9 +105,7 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
     run.StartTime = now;
     run.ChartOrigin = inputs.elapsedAxis ? 0.0 : run.StartTime;
     out.startLabel = FormatDateTime(run.StartTime);
-    run.RecordFileName =
-        NewRecordingFileName(inputs.dataDirectory, inputs.board, now, run.RecordFileHour);
-    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+    StartRecordingFile(run, settings, now, inputs);
   }
 
   // 4.
@@ -143,11 +152,11 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
     }
   }
 
-  // 14. A new file for each clock hour.
-  if (DecodeDateTime(now).hour != run.RecordFileHour) {
-    run.RecordFileName =
-        NewRecordingFileName(inputs.dataDirectory, inputs.board, now, run.RecordFileHour);
-    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+  // 14. A new file for each clock hour of each day: a board silent from
+  // 10:15 until 10:20 the next day must not resume in yesterday's file.
+  const CalendarTime when = DecodeDateTime(now);
+  if (when.hour != run.RecordFileHour || DateKey(when) != run.RecordFileDate) {
+    StartRecordingFile(run, settings, now, inputs);
   }
 
   // 15. Titles or channel names changed since the header was written.

@@ -19,6 +19,7 @@ struct RunState {
   double LastChartX = 0.0;        // x of the last chart point
   std::filesystem::path RecordFileName;  // current recording file
   std::int16_t RecordFileHour = 0;       // hour at which it was named
+  std::int32_t RecordFileDate = 0;       // and its day, as yyyymmdd
   bool HeaderDirty = false;       // titles or channel names changed: rewrite the header
   bool MemoPaused = false;        // the memo takes no lines while set
   bool IndicatorOn = false;       // activity indicator: painted red (true) or white

@@ -37,8 +37,29 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 }
 
 constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+// The calendar's first and last day, as day counts.
+constexpr std::int64_t kFirstDay = DaysFromCivil(1, 1, 1) - kEpochDays;
+constexpr std::int64_t kLastDay = DaysFromCivil(9999, 12, 31) - kEpochDays;
+
+// Whole days and milliseconds of the time of day; false outside the calendar.
+// The range is checked on the double before any integer conversion.
+bool SplitDayCount(double dayCount, std::int64_t& date, std::int64_t& ms) {
+  if (!(dayCount >= kFirstDay - 1.0 && dayCount <= kLastDay + 1.0)) return false;  // NaN too
+  date = static_cast<std::int64_t>(std::trunc(dayCount));
+  ms = std::llround(std::fabs(dayCount - std::trunc(dayCount)) * kMsPerDay);
+  if (ms >= kMsPerDay) {  // rounding reached the next midnight
+    ms -= kMsPerDay;
+    date += dayCount < 0 ? -1 : 1;
+  }
+  return date >= kFirstDay && date <= kLastDay;
+}
 
 }  // namespace
+
+bool IsCalendarDayCount(double dayCount) {
+  std::int64_t date = 0, ms = 0;
+  return SplitDayCount(dayCount, date, ms);
+}
 
 double EncodeDateTime(const CalendarTime& t) {
   const double date = static_cast<double>(
@@ -51,13 +72,8 @@ double EncodeDateTime(const CalendarTime& t) {
 
 CalendarTime DecodeDateTime(double dayCount) {
   CalendarTime t;
-  if (!std::isfinite(dayCount)) return t;
-  std::int64_t date = static_cast<std::int64_t>(std::trunc(dayCount));
-  std::int64_t ms = std::llround(std::fabs(dayCount - std::trunc(dayCount)) * kMsPerDay);
-  if (ms >= kMsPerDay) {  // rounding reached the next midnight
-    ms -= kMsPerDay;
-    date += dayCount < 0 ? -1 : 1;
-  }
+  std::int64_t date = 0, ms = 0;
+  if (!SplitDayCount(dayCount, date, ms)) return t;
   CivilFromDays(date + kEpochDays, t.year, t.month, t.day);
   t.hour = static_cast<int>(ms / 3'600'000);
   t.minute = static_cast<int>(ms / 60'000 % 60);
@@ -74,11 +90,13 @@ double ToDayCount(const QDateTime& dateTime) {
 }
 
 QDateTime FromDayCount(double dayCount) {
+  if (!IsCalendarDayCount(dayCount)) return {};
   const CalendarTime t = DecodeDateTime(dayCount);
   return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.millisecond));
 }
 
 std::string FormatDateTime(double dayCount) {
+  if (!IsCalendarDayCount(dayCount)) return "---------- --:--:--";
   const CalendarTime t = DecodeDateTime(dayCount);
   char text[64];
   std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
@@ -87,6 +105,7 @@ std::string FormatDateTime(double dayCount) {
 }
 
 std::string FormatShortDateTime(double dayCount) {
+  if (!IsCalendarDayCount(dayCount)) return "----- --:--:--";
   const CalendarTime t = DecodeDateTime(dayCount);
   char text[64];
   std::snprintf(text, sizeof text, "%02d-%02d %02d:%02d:%02d", t.month, t.day, t.hour, t.minute,
@@ -95,6 +114,7 @@ std::string FormatShortDateTime(double dayCount) {
 }
 
 std::string FormatTime(double dayCount) {
+  if (!IsCalendarDayCount(dayCount)) return "--:--:--";
   const CalendarTime t = DecodeDateTime(dayCount);
   char text[32];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);

@@ -49,7 +49,9 @@ StoreResult StoreConfigPages(SettingsImage& image, const ProgramChoices& choices
   BoardSettings& first = image.boards[0];
   first.englishUi = choices.englishUi ? 1 : 0;
   first.elapseTimeAxis = choices.elapseTimeAxis ? 1 : 0;
-  if (ToCp949(choices.dataDirectory).size() < static_cast<qsizetype>(sizeof first.dataDirectory))
+  bool exact = false;
+  const QByteArray directory = ToCp949(choices.dataDirectory, &exact);
+  if (exact && directory.size() < static_cast<qsizetype>(sizeof first.dataDirectory))
     WriteField(first.dataDirectory, choices.dataDirectory);
   else
     result.directoryTooLong = true;

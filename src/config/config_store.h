@@ -35,13 +35,16 @@ struct StoreResult {
   bool invalidNumber = false;     // storing stopped at a field that is not a number
   int failedBoard = -1;           // where it stopped
   int failedChannel = -1;         // 0 for a board field
-  bool directoryTooLong = false;  // the directory did not fit its field and was not stored
+  // The directory cannot be stored as it is (longer than its field, or with
+  // characters the file code page lacks): it was not stored.
+  bool directoryTooLong = false;
 };
 
 // Stores the pages into `image`. `modelKinds` chooses each board's range
 // table. A type or range combo without a selection keeps the stored value; a
-// data directory longer than its 80-byte field is refused (the stored one is
-// kept, everything else is stored as usual).
+// data directory longer than its 80-byte field or not expressible in the file
+// code page is refused (the stored one is kept, everything else is stored as
+// usual).
 StoreResult StoreConfigPages(SettingsImage& image, const ProgramChoices& choices,
                              const std::array<ConfigPageTexts, kBoardCount>& pages,
                              const std::array<int, kBoardCount>& modelKinds);

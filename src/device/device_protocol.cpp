@@ -32,7 +32,9 @@ bool ReplyCollector::Feed(char c) {
   }
   if (!ReplyCollecting) return false;
   ReplyText.push_back(c);
-  if (c != 'E') return false;
+  // A reply that outgrows any device's ends here too, unfinished; the parser
+  // refuses it.
+  if (c != 'E' && ReplyText.size() <= kLongestReply) return false;
   ReplyCollecting = false;
   return true;
 }
@@ -177,6 +179,10 @@ constexpr std::size_t kMaxSerialLength = kShortTextSize - 1;
 ConfigParseResult ParseConfigReply(std::string_view reply, int board, int portNumber,
                                    BoardSettings& record) {
   ConfigParseResult result;
+  if (reply.size() > kLongestReply) {
+    result.outcome = ConfigOutcome::BadValue;
+    return result;
+  }
 
   // 1-2: the settings part lies between the first two characters and the
   // first "M"; the calibration part starts one character after it.

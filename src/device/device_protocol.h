@@ -2,6 +2,7 @@
 // the configuration reply and its parser.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,13 +25,20 @@ std::string OutputMaskCommand(std::uint32_t mask);
 // interlock off): "D0\r" for kind 0, "P0\r" for the others.
 std::string OutputsOffCommand(int modelKind);
 
+// The longest configuration reply taken: a real one (an ORVA-2280 with long
+// numbers) stays below 1 KiB.
+constexpr std::size_t kLongestReply = 4096;
+
 // Collects the configuration reply from the characters as they arrive: an "S"
 // always starts it afresh, other characters are kept only after an "S", and
-// the first "E" after it completes the reply.
+// the first "E" after it completes the reply. A reply that grows past
+// kLongestReply without an "E" also ends there, so that a device streaming
+// without end cannot fill the memory; the parser refuses such a reply.
 class ReplyCollector {
  public:
   // Examines one character; true when it completed a reply (then `ReplyText`
-  // holds it, from its "S" to its "E").
+  // holds it, from its "S" to its "E", or its first kLongestReply + 1
+  // characters when it overflowed).
   bool Feed(char c);
   void Reset() {
     ReplyText.clear();
@@ -48,7 +56,8 @@ enum class ConfigOutcome {
   SettingsUnreadable,   // "Error 2": not even the serial number
   FirstCalUnreadable,   // "Error 3": kind 0, T1 line
   SecondCalUnreadable,  // "Error 4": kind 0, T0 line
-  BadValue,             // "Error 1098": a number that does not convert, a value that does not fit
+  BadValue,             // "Error 1098": a number that does not convert, a value that does
+                        // not fit, a reply too long for any device
 };
 
 // The message shown for a parse outcome (its pair in the message table).
@@ -64,7 +73,8 @@ struct ConfigParseResult {
 
 // Parses a complete reply ("S" ... "E") and, only when it is sound, stores it
 // into `record` of board `board` with the port `portNumber`. On any failure
-// `record` is left exactly as it was.
+// `record` is left exactly as it was; a reply longer than kLongestReply is
+// BadValue.
 ConfigParseResult ParseConfigReply(std::string_view reply, int board, int portNumber,
                                    BoardSettings& record);
 

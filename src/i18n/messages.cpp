@@ -16,8 +16,10 @@ constexpr MessagePair kMessages[] = {
     {Msg::ServerClosed, "Server is closed", "Server is closed"},
     {Msg::InvalidData, "값이 올바르지 않습니다.", "Invalid data"},
     {Msg::DataDirectoryTooLong,
-     "데이터 폴더의 경로가 너무 깁니다 (80바이트까지). 이전 폴더가 유지됩니다.",
-     "The data directory path is too long (at most 80 bytes). The previous directory is kept."},
+     "데이터 폴더의 경로를 저장할 수 없습니다: 너무 길거나 (80바이트까지) 저장할 수 없는 문자가 있습니다. "
+     "이전 폴더가 유지됩니다.",
+     "The data directory path cannot be stored: it is too long (at most 80 bytes) or has "
+     "characters the settings file cannot hold. The previous directory is kept."},
     {Msg::PortOpenedSuffix, " 열었습니다.", " was opened"},
     // Korean puts the port name first, English appends it directly ("Can not openCOM3")
     {Msg::ConfigPortOpenFailed, "을(를) 여는데 실패하였습니다.", "Can not open"},

@@ -12,10 +12,27 @@ constexpr const char* kCodePage = "CP949";
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 }  // namespace
 
-QByteArray ToCp949(const QString& text) {
+QByteArray ToCp949(const QString& text, bool* exact) {
   QStringEncoder encoder(kCodePage);
-  if (!encoder.isValid()) return text.toLatin1();
-  return encoder.encode(text);
+  QByteArray bytes;
+  if (encoder.isValid()) {
+    bytes = encoder.encode(text);
+  } else {
+    bytes = text.toLatin1();
+  }
+  if (exact) {
+    // The converter does not flag every substitution, so the bytes must
+    // also decode back to the same text.
+    *exact = !encoder.hasError() &&
+             FromCp949(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))) == text;
+  }
+  return bytes;
+}
+
+bool IsCp949Text(const QString& text) {
+  bool exact = false;
+  ToCp949(text, &exact);
+  return exact;
 }
 
 QString FromCp949(std::string_view bytes) {

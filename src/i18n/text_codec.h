@@ -12,9 +12,16 @@
 
 namespace tessar {
 
-// CP949 <-> QString for whole texts (files, wire payloads).
-QByteArray ToCp949(const QString& text);
+// CP949 <-> QString for whole texts (files, wire payloads). A character
+// that CP949 lacks comes out as a substitute byte; `exact`, when given, is
+// set to whether every character was encoded as it is (the bytes decode back
+// to `text`).
+QByteArray ToCp949(const QString& text, bool* exact = nullptr);
 QString FromCp949(std::string_view bytes);
+
+// Whether `text` can be stored in the file code page without any character
+// being replaced.
+bool IsCp949Text(const QString& text);
 
 // The bytes of a field up to its first NUL, or all `fieldSize` bytes when it
 // has none.

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "i18n/text_codec.h"
 #include "settings/platform_paths.h"
+#include "settings/settings_file.h"
 
 namespace tessar {
 
@@ -59,22 +59,21 @@ void FillDefaults(SettingsImage& image, const std::string& dataDirectory) {
 void FillDefaults(SettingsImage& image) { FillDefaults(image, DefaultDataDirectory("Tessar")); }
 
 bool LoadSettings(const std::string& path, SettingsImage& image) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const auto bytes = ReadSettingsBytes(path, sizeof image);
+  if (!bytes) {
     FillDefaults(image);
     return false;
   }
   std::memset(&image, 0, sizeof image);
-  in.read(reinterpret_cast<char*>(&image), sizeof image);
+  std::memcpy(&image, bytes->data(), bytes->size());
+  // An empty directory would put every recording at the file system's root.
+  BoardSettings& first = image.boards[0];
+  if (first.dataDirectory[0] == '\0') StoreFieldBytes(first.dataDirectory, DefaultDataDirectory("Tessar"));
   return true;
 }
 
 bool WriteSettingsImage(const std::string& path, const SettingsImage& image) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(&image), sizeof image);
-  out.close();
-  return static_cast<bool>(out);
+  return WriteSettingsBytes(path, &image, sizeof image);
 }
 
 std::string SettingsPathFor(const std::string& executablePath) {

@@ -108,14 +108,16 @@ void FillBoardDefaults(BoardSettings& record, int board, const std::string& data
 // Defaults with the platform's default data directory of the logger.
 void FillDefaults(SettingsImage& image);
 
-// Reads the settings file into the image. When the file exists and opens, the
-// image is zeroed, up to 5216 bytes are read into it (a short file leaves the
-// rest zero, content is not checked) and the result is true. Otherwise the
-// image gets the defaults and the result is false.
+// Reads the settings file into the image. When the path is a readable regular
+// file, the image is zeroed, up to 5216 bytes are read into it (a short file
+// leaves the rest zero, content is not checked) and the result is true; an
+// empty data directory of board A then becomes the default one. Anything else
+// (no file, a directory, no read permission) gives the defaults and false.
 bool LoadSettings(const std::string& path, SettingsImage& image);
 
-// Writes the 5216 bytes of the image, creating or truncating the file.
-// Returns false, having written nothing, when the file cannot be opened.
+// Writes the 5216 bytes of the image through a temporary file renamed over
+// the settings file, so a failed save leaves the old file whole. Returns
+// false when the file could not be replaced.
 bool WriteSettingsImage(const std::string& path, const SettingsImage& image);
 
 // The settings file of a program: its executable's path with the extension

@@ -1,10 +1,10 @@
 #include "settings/client_settings.h"
 
 #include <cstring>
-#include <fstream>
 
 #include "i18n/text_codec.h"
 #include "settings/platform_paths.h"
+#include "settings/settings_file.h"
 
 namespace tessar {
 
@@ -22,22 +22,20 @@ void FillClientDefaults(ClientSettings& s, const std::string& dataDirectory) {
 void FillClientDefaults(ClientSettings& s) { FillClientDefaults(s, DefaultDataDirectory("Tessview")); }
 
 bool LoadClientSettings(const std::string& path, ClientSettings& s) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const auto bytes = ReadSettingsBytes(path, sizeof s);
+  if (!bytes) {
     FillClientDefaults(s);
     return false;
   }
   std::memset(&s, 0, sizeof s);
-  in.read(reinterpret_cast<char*>(&s), sizeof s);
+  std::memcpy(&s, bytes->data(), bytes->size());
+  // An empty directory would put every recording at the file system's root.
+  if (s.clientDataDirectory[0] == '\0') StoreFieldBytes(s.clientDataDirectory, DefaultDataDirectory("Tessview"));
   return true;
 }
 
 bool WriteClientSettings(const std::string& path, const ClientSettings& s) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(&s), sizeof s);
-  out.close();
-  return static_cast<bool>(out);
+  return WriteSettingsBytes(path, &s, sizeof s);
 }
 
 bool SetServerAddress(ClientSettings& s, int index, const std::string& address) {

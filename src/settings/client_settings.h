@@ -41,12 +41,13 @@ constexpr std::size_t kClientSettingsSize = sizeof(ClientSettings);
 void FillClientDefaults(ClientSettings& settings, const std::string& dataDirectory);
 void FillClientDefaults(ClientSettings& settings);
 
-// Defaults when the file is missing; otherwise zeros and up to 372 bytes of
-// the file (a short file leaves the rest zero). True when the file was read.
+// Defaults when the path is not a readable regular file; otherwise zeros and
+// up to 372 bytes of the file (a short file leaves the rest zero), an empty
+// data directory becoming the default one. True when the file was read.
 bool LoadClientSettings(const std::string& path, ClientSettings& settings);
 
-// Writes the 372 bytes, creating or truncating the file; false, having
-// written nothing, when it cannot be opened.
+// Writes the 372 bytes through a temporary file renamed over the settings
+// file; false, the old file left whole, when that cannot be done.
 bool WriteClientSettings(const std::string& path, const ClientSettings& settings);
 
 // Stores an address into entry `index` of the address list. An address that

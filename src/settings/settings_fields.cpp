@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "i18n/text_codec.h"
 #include "settings/board_settings.h"
@@ -16,6 +18,9 @@ namespace {
 
 constexpr long long kIntMin = std::numeric_limits<std::int32_t>::min();
 constexpr long long kIntMax = std::numeric_limits<std::int32_t>::max();
+// "COM" and at most nine digits is the longest port name the port list shows
+// (ports-folder entries; the system devices end at COM300).
+constexpr long long kLargestPortNumber = 999'999'999;
 
 #define BOARD_FIELD(name, type, count, elemSize, lo, hi) \
   FieldInfo{#name, offsetof(BoardSettings, name), FieldType::type, count, elemSize, lo, hi}
@@ -24,7 +29,7 @@ constexpr long long kIntMax = std::numeric_limits<std::int32_t>::max();
 
 const FieldInfo kBoardFields[] = {
     BOARD_FIELD(boardIndex, Int32, 1, 4, 0, 3),
-    BOARD_FIELD(portNumber, Int32, 1, 4, 0, 255),
+    BOARD_FIELD(portNumber, Int32, 1, 4, 0, kLargestPortNumber),
     BOARD_FIELD(boardSensorType, Int32, 1, 4, 0, 7),
     BOARD_FIELD(channelSensorType, Int32, kSlotCount, 4, 0, 8),
     BOARD_FIELD(channelRangeMv, Float64, kSlotCount, 8, 0, 0),
@@ -152,7 +157,13 @@ bool StoreFieldElement(const FieldInfo& field, unsigned char* record, int index,
       return true;
     }
     case FieldType::Text: {
-      const QByteArray bytes = ToCp949(QString::fromStdString(value));
+      bool exact = false;
+      const QByteArray bytes = ToCp949(QString::fromStdString(value), &exact);
+      if (!exact) {
+        error = std::string(field.name) + ": '" + value +
+                "' has characters that the file code page (CP949) cannot hold";
+        return false;
+      }
       if (bytes.contains('\0') || static_cast<std::size_t>(bytes.size()) >= field.elementSize) {
         error = std::string(field.name) + ": '" + value + "' does not fit its " +
                 std::to_string(field.elementSize) + "-byte field (at most " +
@@ -165,6 +176,77 @@ bool StoreFieldElement(const FieldInfo& field, unsigned char* record, int index,
     }
   }
   return false;
+}
+
+// Splits "A.name[3]=value" (logger) or "name[3]=value" (client).
+bool ParseAssignment(const std::string& text, bool client, Assignment& out, std::string& error) {
+  const std::size_t eq = text.find('=');
+  if (eq == std::string::npos) {
+    error = "'" + text + "': expected FIELD=VALUE";
+    return false;
+  }
+  std::string target = text.substr(0, eq);
+  out = Assignment{};
+  out.value = text.substr(eq + 1);
+  if (!client) {
+    if (target.size() < 3 || target[1] != '.' || target[0] < 'A' || target[0] > 'D') {
+      error = "'" + target + "': expected a board letter A..D, a dot and a field name";
+      return false;
+    }
+    out.board = target[0] - 'A';
+    target = target.substr(2);
+  }
+  const std::size_t open = target.find('[');
+  if (open != std::string::npos) {
+    if (target.back() != ']') {
+      error = "'" + target + "': unclosed '['";
+      return false;
+    }
+    const std::string digits = target.substr(open + 1, target.size() - open - 2);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+        digits.size() > 3) {
+      error = "'" + target + "': the index must be a whole number";
+      return false;
+    }
+    out.index = std::stoi(digits);
+    out.indexed = true;
+    target = target.substr(0, open);
+  }
+  out.name = target;
+  return true;
+}
+
+bool ApplyAssignments(std::span<const std::string> assignments, bool client,
+                      std::span<unsigned char> file, std::string& error) {
+  const std::size_t size = client ? kClientSettingsSize : kSettingsImageSize;
+  if (file.size() != size) {
+    error = "the file image has " + std::to_string(file.size()) + " bytes, not " + std::to_string(size);
+    return false;
+  }
+  std::vector<unsigned char> changed(file.begin(), file.end());
+  const auto fields = client ? ClientSettingsFields() : BoardSettingsFields();
+  for (const std::string& text : assignments) {
+    Assignment a;
+    if (!ParseAssignment(text, client, a, error)) return false;
+    const FieldInfo* field = FindField(fields, a.name);
+    if (!field) {
+      error = "no field '" + a.name + "' in a " + (client ? "client" : "board") + " record";
+      return false;
+    }
+    if (field->count > 1 && !a.indexed) {
+      error = a.name + " has " + std::to_string(field->count) + " slots: name one, as " + a.name +
+              "[k]";
+      return false;
+    }
+    if (field->count == 1 && a.indexed && a.index != 0) {
+      error = a.name + " has no slots";
+      return false;
+    }
+    unsigned char* record = changed.data() + static_cast<std::size_t>(a.board) * sizeof(BoardSettings);
+    if (!StoreFieldElement(*field, record, a.index, a.value, error)) return false;
+  }
+  std::copy(changed.begin(), changed.end(), file.begin());
+  return true;
 }
 
 }  // namespace tessar

@@ -36,4 +36,25 @@ std::string FormatFieldElement(const FieldInfo& field, const unsigned char* reco
 bool StoreFieldElement(const FieldInfo& field, unsigned char* record, int index,
                        const std::string& value, std::string& error);
 
+// One command-line assignment: "A.portNumber=3", "C.alarmHigh[2]=80.5" for
+// a logger file (board letter A..D), "pollInterval[1]=5" for a client file.
+struct Assignment {
+  int board = 0;        // 0..3; always 0 for a client file
+  std::string name;     // field name
+  int index = 0;        // slot, when `indexed`
+  bool indexed = false;
+  std::string value;    // everything after the first '='
+};
+
+// Splits one assignment; false with the reason in `error`.
+bool ParseAssignment(const std::string& text, bool client, Assignment& assignment,
+                     std::string& error);
+
+// Applies every assignment to the bytes of a whole settings file (5216 bytes
+// for a logger file, 372 for a client file). Either all of them are stored or,
+// at the first that is not valid, none: false with the reason in `error` and
+// `file` untouched.
+bool ApplyAssignments(std::span<const std::string> assignments, bool client,
+                      std::span<unsigned char> file, std::string& error);
+
 }  // namespace tessar

@@ -17,7 +17,6 @@ struct Edition {
   bool startsDataServers;      // SS1..SS4
   bool startsAcquisitionTimer; // Timer1
   bool startsPollTimer;        // Timer2
-  const char* settingsFileName; // settings file beside the executable: the program's name + ".SET"
   const char* serverListCaption;  // caption of the "Client" page's list panel
   const char* networkPageCaption; // caption of the "Client" page's tab
 
@@ -27,10 +26,10 @@ struct Edition {
 
 inline constexpr Edition kTessarEdition{
     EditionKind::Logger, "Tessar", "Tessar Ver 2.1.0", "2.1.0.35", "Exception1.Err", "Tessar",
-    true, true, true, false, "tessar.SET", "Client List", "Client"};
+    true, true, true, false, "Client List", "Client"};
 
 inline constexpr Edition kTessviewEdition{
     EditionKind::Client, "Tessview", "Tessview Ver 2.1.0", "2.0.2.23", "Exception2.Err", "Tessview",
-    false, false, false, true, "tessview.SET", "Server List", "Server"};
+    false, false, false, true, "Server List", "Server"};
 
 }  // namespace tessar

@@ -151,6 +151,34 @@ TEST_F(CycleTest, MidnightStartsANewDayDirectory) {
   EXPECT_EQ(test::FileText(boards_[0].run.RecordFileName).size(), 624u);
 }
 
+// A record goes to a new file when its date or its hour differs from the
+// current file's: a board silent from 10:15 to 10:20 the next day does not
+// resume in yesterday's file.
+TEST_F(CycleTest, ANewFileForEveryDateAndHour) {
+  const struct {
+    CalendarTime first, second;
+    const char* day;          // day directory of the second record's file
+    const char* file;         // and its name
+    std::size_t records;      // records in it
+  } cases[] = {
+      {{2026, 12, 8, 10, 15, 0}, {2026, 12, 8, 10, 20, 0}, "20261208", "101500.ORV", 2},
+      {{2026, 12, 8, 10, 15, 0}, {2026, 12, 9, 10, 20, 0}, "20261209", "102000.ORV", 1},
+      {{2026, 12, 8, 10, 15, 0}, {2027, 12, 8, 10, 15, 0}, "20271208", "101500.ORV", 1},
+      {{2026, 12, 8, 10, 15, 0}, {2026, 12, 8, 11, 0, 0}, "20261208", "110000.ORV", 1},
+  };
+  for (const auto& c : cases) {
+    boards_[0].run = RunState{};
+    for (const CalendarTime& t : {c.first, c.second}) {
+      clock_.Set(EncodeDateTime(t));
+      Deliver(0);
+      ASSERT_TRUE(Tick()->recorded);
+    }
+    const fs::path expected = data_ / c.day / "A" / c.file;
+    EXPECT_EQ(boards_[0].run.RecordFileName, expected);
+    EXPECT_EQ(test::FileText(expected).size(), 544u + 80 * c.records) << c.day << "/" << c.file;
+  }
+}
+
 TEST_F(CycleTest, HeaderRewriteKeepsRecordsInPlace) {
   for (int i = 0; i < 2; ++i) {
     Deliver(0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <cmath>
 
 #include "common/clock.h"
 #include "common/date_time.h"
@@ -54,4 +55,27 @@ TEST(ClockSeam, ManualClockIsUsedWhileInstalled) {
   }
   // Back on the system clock: within a minute of the real local time.
   EXPECT_NEAR(Now(), ToDayCount(QDateTime::currentDateTime()), 60.0 / 86400.0);
+}
+
+// Day counts from files and the network may be anything: outside years
+// 1..9999 (NaN and infinities included) they decode to the default time,
+// give no QDateTime and show as dashes of the usual width.
+TEST(DateTime, DayCountsOutsideTheCalendarHaveADefinedText) {
+  const double first = EncodeDateTime({1, 1, 1, 0, 0, 0, 0});
+  const double last = EncodeDateTime({9999, 12, 31, 23, 59, 59, 999});
+  EXPECT_EQ(FormatDateTime(first), "1-01-01 00:00:00");
+  EXPECT_EQ(FormatDateTime(last), "9999-12-31 23:59:59");
+  EXPECT_TRUE(FromDayCount(last).isValid());
+
+  const double outside[] = {
+      std::nan(""), INFINITY, -INFINITY, 0x1p63, -0x1p63, 0x1p63 - 1024, -0x1p63 + 1024, 1e300,
+      -1e300, first - 1.0, last + 1.0, last + 0.0006 / 86400};  // the last rounds into year 10000
+  for (double d : outside) {
+    EXPECT_FALSE(IsCalendarDayCount(d)) << d;
+    EXPECT_EQ(DecodeDateTime(d), CalendarTime{}) << d;
+    EXPECT_FALSE(FromDayCount(d).isValid()) << d;
+    EXPECT_EQ(FormatDateTime(d), "---------- --:--:--") << d;
+    EXPECT_EQ(FormatShortDateTime(d), "----- --:--:--") << d;
+    EXPECT_EQ(FormatTime(d), "--:--:--") << d;
+  }
 }

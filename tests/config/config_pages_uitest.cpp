@@ -246,18 +246,23 @@ TEST_F(ConfigPagesTest, DirectorySelectionIsKeptAndStoredByOk) {
   w.OKBtn1Click(0);
   EXPECT_EQ(ReadField(w.state().Settings.boards[0].dataDirectory), other);
 
-  // a path that does not fit the field is refused with a message
+  // a path that does not fit the field, or has characters the settings file
+  // cannot hold, is refused with a beep and a message; the stored one stays
   QString deep = ExeDir();
   while (deep.size() <= 80) deep += "/deeper";
-  ASSERT_TRUE(QDir().mkpath(deep));
-  w.configPage(0)->SelectDirectory(deep);
-  EXPECT_EQ(w.state().CurrentDataDirectory, deep);
-  dialogs_.ClearCalls();
-  w.OKBtn1Click(0);
-  EXPECT_EQ(dialogs_.Count(Kind::Beep), 1);
-  ASSERT_EQ(dialogs_.Count(Kind::Message), 1);
-  EXPECT_TRUE(dialogs_.Texts(Kind::Message)[0].contains("too long"));
-  EXPECT_EQ(ReadField(w.state().Settings.boards[0].dataDirectory), other);
+  const QString accented = ExeDir() + QString::fromUtf8("/café");
+  for (const QString& refused : {deep, accented}) {
+    ASSERT_TRUE(QDir().mkpath(refused));
+    w.configPage(0)->SelectDirectory(refused);
+    EXPECT_EQ(w.state().CurrentDataDirectory, refused);
+    dialogs_.ClearCalls();
+    w.OKBtn1Click(0);
+    EXPECT_EQ(dialogs_.Count(Kind::Beep), 1);
+    ASSERT_EQ(dialogs_.Count(Kind::Message), 1);
+    EXPECT_TRUE(dialogs_.Texts(Kind::Message)[0].contains("too long")) << refused.toStdString();
+    EXPECT_TRUE(dialogs_.Texts(Kind::Message)[0].contains("cannot hold"));
+    EXPECT_EQ(ReadField(w.state().Settings.boards[0].dataDirectory), other);
+  }
 }
 
 }  // namespace

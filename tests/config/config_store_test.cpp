@@ -178,6 +178,11 @@ TEST_F(StorePages, ADirectoryLongerThanItsFieldIsRefusedNotCut) {
   EXPECT_EQ(ReadField(image.boards[0].dataDirectory), choices.dataDirectory);
   choices.dataDirectory = "/" + QString(40, QChar(0xB370));  // 81 bytes in CP949
   EXPECT_TRUE(StoreConfigPages(image, choices, pages, kinds).directoryTooLong);
+  // A path CP949 cannot hold as it is is refused the same way, never stored altered.
+  const QString stored = ReadField(image.boards[0].dataDirectory);
+  choices.dataDirectory = QString::fromUtf8("/tmp/café");
+  EXPECT_TRUE(StoreConfigPages(image, choices, pages, kinds).directoryTooLong);
+  EXPECT_EQ(ReadField(image.boards[0].dataDirectory), stored);
 }
 
 }  // namespace

@@ -68,6 +68,34 @@ TEST(ReplyCollector, SecondSRestartsAndEInNumberEndsEarly) {
   EXPECT_EQ(ParseConfigReply(reply, 0, 1, record).outcome, ConfigOutcome::BadValue);
 }
 
+// A device that streams without an "E" cannot fill the memory: the reply ends
+// at the bound, and the parse of what came is a failure, the record untouched.
+TEST(ReplyCollector, AReplyWithoutEndIsCutAtTheBoundAndFails) {
+  // Padding that a real reply never has: numbers of the T0 lines, then noise.
+  const std::string streams[] = {
+      std::string(kKind1Reply, 0, kKind1Reply.size() - 1) + std::string(2 * kLongestReply, '1'),
+      "S" + std::string(3 * kLongestReply, '\r'),
+  };
+  for (const std::string& stream : streams) {
+    ReplyCollector collector;
+    int done = 0;
+    const std::string reply = Collect(collector, stream, &done);
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(reply.size(), kLongestReply + 1);
+    EXPECT_FALSE(collector.ReplyCollecting);
+    BoardSettings record = Filled();
+    const BoardSettings before = record;
+    EXPECT_EQ(ParseConfigReply(reply, 0, 1, record).outcome, ConfigOutcome::BadValue);
+    EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
+  }
+  // A reply of exactly the bound is still taken.
+  ReplyCollector collector;
+  int done = 0;
+  Collect(collector, "S" + std::string(kLongestReply - 2, '\r') + "E", &done);
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(collector.ReplyText.size(), kLongestReply);
+}
+
 TEST(ParseConfigReply, Kind1Example) {
   BoardSettings record = Filled();
   const ConfigParseResult result = ParseConfigReply(kKind1Reply, 2, 7, record);

@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "device/frame_reception.h"
 #include "device/port_names.h"
+#include "device/ui/board_link.h"
+#include "device/ui/serial_channel.h"
 #include "sim_harness.h"
 
 namespace tessar {
@@ -50,6 +53,29 @@ TEST(OrvaSim, LinksPortsAndRemovesThemOnInterrupt) {
   EXPECT_EQ(sim.exitCode(), 0);
   EXPECT_FALSE(QFileInfo::exists(folder + "/" + a));
   EXPECT_FALSE(QFileInfo(folder + "/" + b).isSymLink());
+}
+
+// Negative counts travel as a device sends them: 24-bit two's complement,
+// -1 as FFFFFF and the negative end of the scale as 800000.
+TEST(OrvaSim, NegativeCountsAreTwosComplement) {
+  const int number = test::NextPortNumber();
+  const double count = 78.125 / 8388607.0;  // mV of one count on the 78.125 mV range
+  test::SimProcess sim({"--device", QString::fromStdString(ComName(number)), "--model", "ORVA-2200",
+                        "--letters", "VVVV", "--period", "100",
+                        "--signal", QString("1=constant:%1").arg(-count, 0, 'g', 17),
+                        "--signal", "2=constant:-1000",
+                        "--signal", QString("3=constant:%1").arg(count, 0, 'g', 17),
+                        "--signal", QString("4=constant:%1").arg(-2 * count, 0, 'g', 17)});
+  ASSERT_TRUE(sim.Started()) << sim.Errors().toStdString();
+  SerialChannel port("ComPort1");
+  port.SetPortsFolder(sim.PortsFolder());
+  FrameState frame;
+  ASSERT_TRUE(ApplyModelToFrameState("ORVA-2200", frame));
+  QObject::connect(&port, &SerialChannel::AfterOpen, [&port] { OnBoardPortOpened(port, false); });
+  QObject::connect(&port, &SerialChannel::RxFlag, [&] { OnBoardFrameEvent(port, frame); });
+  ASSERT_TRUE(OpenBoardPort(port, number));
+  ASSERT_TRUE(test::WaitUntil([&] { return frame.FrameReady; }, 5000));
+  EXPECT_EQ(std::string(frame.FrameText).substr(8), "FFFFFF, 800000, 000001, FFFFFE\r\n");
 }
 
 }  // namespace

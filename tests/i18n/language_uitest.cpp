@@ -72,7 +72,7 @@ TEST_F(LanguageTest, ViewerTableMatchesTheViewerWindow) {
 }
 
 TEST_F(LanguageTest, ViewerFormCaptionsAreTheEnglishOfItsTable) {
-  MainWindow w(kTessviewEdition, ExeDir(), &dialogs_);
+  MainWindow w(kTessviewEdition, ExePath(kTessviewEdition), &dialogs_);
   for (const CaptionEntry& e : KoreanCaptionTable(false, true))
     EXPECT_EQ(CaptionOf(&w, e), e.english) << e.name.toStdString();
 }

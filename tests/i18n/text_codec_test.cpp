@@ -58,3 +58,24 @@ TEST(TextCodec, PrefixLengthRespectsLeadBytes) {
   EXPECT_EQ(Cp949PrefixLength(v, 4), 4u);
   EXPECT_EQ(Cp949PrefixLength(v, 10), 5u);
 }
+
+// A character without a CP949 form is reported, never passed off as stored.
+TEST(TextCodec, CharactersWithoutACp949FormAreReported) {
+  const struct {
+    const char* utf8;
+    bool exact;
+  } cases[] = {
+      {"", true},          {"/home/u/Tessar", true}, {"통신 포트", true}, {"A-1  ", true},
+      {"/tmp/café", false}, {"Kiln 🔥", false},       {"\xef\xbf\xbd", false},  // U+FFFD
+  };
+  for (const auto& c : cases) {
+    const QString text = QString::fromUtf8(c.utf8);
+    bool exact = !c.exact;
+    const QByteArray bytes = ToCp949(text, &exact);
+    EXPECT_EQ(exact, c.exact) << c.utf8;
+    EXPECT_EQ(IsCp949Text(text), c.exact) << c.utf8;
+    if (c.exact) {
+      EXPECT_EQ(FromCp949(std::string_view(bytes.constData(), bytes.size())), text);
+    }
+  }
+}

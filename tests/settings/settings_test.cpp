@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <cstring>
@@ -6,7 +9,9 @@
 #include <string>
 
 #include "settings/board_settings.h"
+#include "i18n/text_codec.h"
 #include "settings/client_settings.h"
+#include "settings/platform_paths.h"
 #include "test_support.h"
 
 using namespace tessar;
@@ -105,6 +110,17 @@ TEST(SettingsDefaults, DataDirectoryIsTheHomeFolderCutToTheField) {
   qputenv("HOME", QByteArray("/") + QByteArray(100, 'x'));
   FillDefaults(image);
   EXPECT_EQ(strnlen(image.boards[0].dataDirectory, 81), 80u);
+
+  // A home whose path has no CP949 form is not stored with its characters
+  // replaced: the folder goes beside the executable, which can be stored.
+  for (const char* home : {"/home/café", "/home/\xff\xfe"}) {
+    qputenv("HOME", home);
+    const std::string fallback = DefaultDataDirectory("Tessar");
+    EXPECT_EQ(fallback.find("/home/"), std::string::npos) << home;
+    EXPECT_TRUE(IsCp949Text(QString::fromStdString(fallback))) << fallback;
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(fallback).parent_path())) << fallback;
+    EXPECT_TRUE(fallback.ends_with("/Tessar")) << fallback;
+  }
   qputenv("HOME", oldHome);
 }
 
@@ -130,10 +146,69 @@ TEST_F(SettingsFile, ShortFileFillsTheStartAndLeavesTheRestZero) {
   SettingsImage image;
   FillDefaults(image, "x");
   ASSERT_TRUE(LoadSettings(path(), image));
+  // An empty data directory would record into the root: it becomes the default.
+  const std::string directory = DefaultDataDirectory("Tessar");
+  EXPECT_EQ(std::string(image.boards[0].dataDirectory), directory);
+  const std::size_t directoryEnd = 648 + directory.size();
   const auto* r = reinterpret_cast<const unsigned char*>(&image);
   for (std::size_t i = 0; i < sizeof image; ++i) {
+    if (i >= 648 && i < directoryEnd) continue;
     ASSERT_EQ(r[i], i < 100 ? i + 1 : 0) << "byte " << i;
   }
+}
+
+// Anything but a readable regular file is "cannot be opened": defaults, false.
+TEST_F(SettingsFile, OnlyARegularFileIsLoaded) {
+  const std::string folder = dir.filePath("folder.SET").toStdString();
+  std::filesystem::create_directory(folder);
+  const std::string fifo = dir.filePath("fifo.SET").toStdString();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // opening it would wait for a writer
+  const std::string dangling = dir.filePath("dangling.SET").toStdString();
+  std::filesystem::create_symlink(dir.filePath("nowhere").toStdString(), dangling);
+  for (const std::string& p : {folder, fifo, dangling, std::string("/dev/null")}) {
+    SettingsImage image;
+    std::memset(&image, 0, sizeof image);
+    EXPECT_FALSE(LoadSettings(p, image)) << p;
+    EXPECT_EQ(image.boards[2].boardIndex, 2) << p;
+    EXPECT_STREQ(image.boards[0].modelName, "ORVA-2100") << p;
+    ClientSettings client;
+    std::memset(&client, 0, sizeof client);
+    EXPECT_FALSE(LoadClientSettings(p, client)) << p;
+    EXPECT_EQ(client.pollInterval[3], 2) << p;
+  }
+}
+
+// A save that fails half-way (here: a file size limit, as a full disk would)
+// leaves the previous file whole; a save replaces the file rather than
+// rewriting it in place.
+TEST_F(SettingsFile, FailedSaveLeavesThePreviousFileWhole) {
+  SettingsImage image;
+  FillDefaults(image, "/data");
+  ASSERT_TRUE(WriteSettingsImage(path(), image));
+  const auto before = ReadBytes(path());
+  const std::string link = dir.filePath("link.SET").toStdString();
+  std::filesystem::create_hard_link(path(), link);
+
+  image.boards[1].portNumber = 9;
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool written = WriteSettingsImage(path(), image);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadBytes(path()), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path().toStdString()),
+                          std::filesystem::directory_iterator()),
+            2) << "no temporary file is left behind";
+
+  ASSERT_TRUE(WriteSettingsImage(path(), image));
+  SettingsImage back;
+  ASSERT_TRUE(LoadSettings(path(), back));
+  EXPECT_EQ(back.boards[1].portNumber, 9);
+  EXPECT_EQ(ReadBytes(link), before) << "the old file was replaced, not rewritten";
 }
 
 TEST_F(SettingsFile, LongFileIsReadOnlyTo5216Bytes) {
@@ -235,6 +310,7 @@ TEST(ClientSettingsRecord, DefaultsLoadAndShortFile) {
   EXPECT_EQ(s.remoteBoard[1], 0);
   EXPECT_EQ(s.pollInterval[0], 0);
   EXPECT_EQ(s.serverCount, 0);
+  EXPECT_EQ(std::string(s.clientDataDirectory), DefaultDataDirectory("Tessview"));
 }
 
 TEST(ClientSettingsRecord, AddressesNeverPassTheirField) {

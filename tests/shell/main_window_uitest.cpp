@@ -25,7 +25,7 @@ namespace {
 using Kind = ScriptedDialogs::Kind;
 
 TEST_F(WindowTest, CreationBuildsTenPagesMenusAndTimersAndArmsTheStartSequence) {
-  MainWindow window(kTessarEdition, ExeDir(), &dialogs_);
+  MainWindow window(kTessarEdition, ExePath(), &dialogs_);
   EXPECT_EQ(window.size(), QSize(1024, 736));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
 
@@ -119,7 +119,7 @@ TEST_F(WindowTest, RunningStartEnablesTimer1AndShowsTheRecords) {
 
 TEST_F(WindowTest, ChangeHandlersDoNothingBeforeTheStartSequence) {
   WriteSettings(DefaultImage());
-  MainWindow window(kTessarEdition, ExeDir(), &dialogs_);
+  MainWindow window(kTessarEdition, ExePath(), &dialogs_);
   window.configPage(1)->UDInt->setValue(12);
   window.configPage(1)->RgTC->setItemIndex(1);
   window.RgTC1Click(1);

@@ -27,6 +27,13 @@ class WindowTest : public ::testing::Test {
   }
 
   QString ExeDir() const { return dir_.path(); }
+  // The program file the window believes it runs as: its settings file lies beside it.
+  static QString ProgramName(const Edition& edition) {
+    return edition.IsClient() ? QStringLiteral("tessview") : QStringLiteral("tessar");
+  }
+  QString ExePath(const Edition& edition = kTessarEdition) const {
+    return dir_.path() + '/' + ProgramName(edition);
+  }
   std::string SettingsPath() const { return (dir_.path() + "/tessar.SET").toStdString(); }
 
   // A settings image with the defaults and the data directory in the temporary folder.
@@ -41,7 +48,7 @@ class WindowTest : public ::testing::Test {
 
   // Creates the window and runs its start sequence.
   MainWindow& Start(const Edition& edition = kTessarEdition) {
-    window_ = std::make_unique<MainWindow>(edition, ExeDir(), &dialogs_);
+    window_ = std::make_unique<MainWindow>(edition, ExePath(edition), &dialogs_);
     window_->SetCloseDelayMs(0);
     window_->TimerSTimer();
     return *window_;

@@ -21,12 +21,15 @@ constexpr std::int32_t kLargestCount = 0x7FFFFE;
 constexpr double kCjSlope = 0.0444365446142908;
 constexpr double kCjOffset = 61.1073586917881;
 
-// A channel count as the frame carries it: negative values are sent the way
-// the logger reads them back (a count above 7FFFFF less FFFFFF).
+constexpr std::int32_t kSmallestCount = -0x800000;
+
+// A channel count as the frame carries it: a 24-bit two's complement field,
+// as a device sends it (-1 is FFFFFF, the negative end of the scale 800000).
 std::int32_t ChannelCount(double count) {
   if (!std::isfinite(count)) return kOpenCount;
-  const long long rounded = std::llround(std::clamp(count, -double(kLargestCount), double(kLargestCount)));
-  return rounded < 0 ? static_cast<std::int32_t>(0xFFFFFF + rounded) : static_cast<std::int32_t>(rounded);
+  const long long rounded =
+      std::llround(std::clamp(count, double(kSmallestCount), double(kLargestCount)));
+  return static_cast<std::int32_t>(rounded & 0xFFFFFF);
 }
 
 }  // namespace
@@ -133,7 +136,7 @@ std::vector<std::int32_t> CountsFor(const tessar::BoardSettings& record, int mod
     }
   } else {
     const long long raw = std::llround(
-        std::clamp((cj - record.refVoltage) * 25600.0, -8388608.0, double(kLargestCount)));
+        std::clamp((cj - record.refVoltage) * 25600.0, double(kSmallestCount), double(kLargestCount)));
     counts[0] = static_cast<std::int32_t>(raw & 0xFFFFFF);
     coldJunction = raw / 25600.0 + record.refVoltage;
   }

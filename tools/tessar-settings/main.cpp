@@ -4,17 +4,14 @@
 //   tessar-settings show FILE [--client]
 //   tessar-settings init FILE [--client]
 //   tessar-settings set FILE [--client] B.field=value ... | field=value ...
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "settings/board_settings.h"
 #include "settings/client_settings.h"
 #include "settings/settings_fields.h"
+#include "settings/settings_file.h"
 
 using namespace tessar;
 
@@ -28,24 +25,31 @@ const char kUsage[] =
     "A logger settings file holds the records of boards A..D; assignments name\n"
     "the board, the field and, for per-slot fields, the slot:\n"
     "  A.portNumber=3  B.modelName=ORVA-2280  A.englishUi=1  C.alarmHigh[2]=80.5\n"
-    "A client settings file (--client, or any file of 372 bytes) has no boards:\n"
+    "A client settings file (--client) has no boards:\n"
     "  pollInterval[1]=5  serverAddress[0]=192.0.2.7  serverCount=2\n"
-    "Texts are given in UTF-8 and stored in CP949. 'set' changes nothing\n"
-    "unless every assignment is valid.\n";
+    "Texts are given in UTF-8 and stored in CP949; a text that CP949 cannot hold\n"
+    "is refused. 'set' changes nothing unless every assignment is valid, and it\n"
+    "never changes a file's size or kind.\n";
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The file's bytes, at most one more than a logger settings file has, so that
+// a longer file shows as such.
+bool ReadFile(const std::string& path, std::vector<unsigned char>& bytes) {
+  auto read = ReadSettingsBytes(path, kSettingsImageSize + 1);
+  if (!read) return false;
+  bytes = std::move(*read);
   return true;
 }
 
-bool WriteWholeFile(const std::string& path, const unsigned char* data, std::size_t size) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  out.close();
-  return static_cast<bool>(out);
+std::string KindName(bool client) { return client ? "client" : "logger"; }
+std::size_t KindSize(bool client) { return client ? kClientSettingsSize : kSettingsImageSize; }
+
+// A file of the other kind's exact size: the flag contradicts the file.
+bool OtherKindsSize(std::size_t size, bool client) { return size == KindSize(!client) && size != KindSize(client); }
+
+std::string WrongKindText(const std::string& path, bool client) {
+  return path + " has " + std::to_string(KindSize(!client)) + " bytes, the size of a " +
+         KindName(!client) + " settings file: " +
+         (client ? "leave out --client" : "give --client for a client file");
 }
 
 void ShowRecord(std::span<const FieldInfo> fields, const unsigned char* record,
@@ -68,59 +72,26 @@ void ShowRecord(std::span<const FieldInfo> fields, const unsigned char* record,
   }
 }
 
-// Splits "A.name[3]=value" (logger) or "name[3]=value" (client).
-bool ParseAssignment(const std::string& text, bool client, int& board, std::string& name,
-                     int& index, bool& indexed, std::string& value, std::string& error) {
-  const std::size_t eq = text.find('=');
-  if (eq == std::string::npos) {
-    error = "'" + text + "': expected FIELD=VALUE";
-    return false;
-  }
-  std::string target = text.substr(0, eq);
-  value = text.substr(eq + 1);
-  board = 0;
-  if (!client) {
-    if (target.size() < 3 || target[1] != '.' || target[0] < 'A' || target[0] > 'D') {
-      error = "'" + target + "': expected a board letter A..D, a dot and a field name";
-      return false;
-    }
-    board = target[0] - 'A';
-    target = target.substr(2);
-  }
-  indexed = false;
-  index = 0;
-  const std::size_t open = target.find('[');
-  if (open != std::string::npos) {
-    if (target.back() != ']') {
-      error = "'" + target + "': unclosed '['";
-      return false;
-    }
-    const std::string digits = target.substr(open + 1, target.size() - open - 2);
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
-        digits.size() > 3) {
-      error = "'" + target + "': the index must be a whole number";
-      return false;
-    }
-    index = std::stoi(digits);
-    indexed = true;
-    target = target.substr(0, open);
-  }
-  name = target;
-  return true;
-}
-
 int Show(const std::string& path, bool client) {
   std::vector<unsigned char> bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    std::cerr << "tessar-settings: cannot read " << path << "\n";
+  if (!ReadFile(path, bytes)) {
+    std::cerr << "tessar-settings: cannot read " << path << " (not a readable file)\n";
     return 1;
   }
-  if (bytes.size() == kClientSettingsSize) client = true;
-  const std::size_t size = client ? kClientSettingsSize : kSettingsImageSize;
-  if (bytes.size() != size) {
+  const std::size_t size = KindSize(client);
+  if (client && bytes.size() == kSettingsImageSize) {
+    std::cerr << "tessar-settings: " << WrongKindText(path, client) << "\n";
+    return 2;
+  }
+  if (bytes.size() < size) {
     std::cerr << "tessar-settings: note: " << path << " has " << bytes.size() << " bytes, a "
-              << (client ? "client" : "logger") << " settings file has " << size
-              << "; the missing bytes read as zero\n";
+              << KindName(client) << " settings file has " << size
+              << "; the missing bytes read as zero";
+    if (OtherKindsSize(bytes.size(), client)) std::cerr << " (" << WrongKindText(path, client) << ")";
+    std::cerr << "\n";
+  } else if (bytes.size() > size) {
+    std::cerr << "tessar-settings: note: " << path << " is longer than a " << KindName(client)
+              << " settings file; only its first " << size << " bytes are read\n";
   }
   bytes.resize(size, 0);
   if (client) {
@@ -153,49 +124,36 @@ int Init(const std::string& path, bool client) {
   return 0;
 }
 
+// Changes fields in place: the file keeps its size and kind, so a flag that
+// contradicts the file, or a file of another size, is refused.
 int Set(const std::string& path, bool client, const std::vector<std::string>& assignments) {
   if (assignments.empty()) {
     std::cerr << "tessar-settings: set needs at least one assignment\n" << kUsage;
     return 2;
   }
   std::vector<unsigned char> bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  if (!ReadFile(path, bytes)) {
     std::cerr << "tessar-settings: cannot read " << path << " (create it with 'init')\n";
     return 1;
   }
-  if (bytes.size() == kClientSettingsSize) client = true;
-  bytes.resize(client ? kClientSettingsSize : kSettingsImageSize, 0);
-  const auto fields = client ? ClientSettingsFields() : BoardSettingsFields();
-  for (const std::string& a : assignments) {
-    int board = 0, index = 0;
-    bool indexed = false;
-    std::string name, value, error;
-    if (!ParseAssignment(a, client, board, name, index, indexed, value, error)) {
-      std::cerr << "tessar-settings: " << error << "; nothing was changed\n";
-      return 2;
+  if (bytes.size() != KindSize(client)) {
+    if (OtherKindsSize(bytes.size(), client)) {
+      std::cerr << "tessar-settings: " << WrongKindText(path, client);
+    } else {
+      std::cerr << "tessar-settings: " << path << " has " << bytes.size() << " bytes, not the "
+                << KindSize(client) << " of a " << KindName(client)
+                << " settings file; 'set' never changes a file's size (write a whole one with "
+                   "'init')";
     }
-    const FieldInfo* field = FindField(fields, name);
-    if (!field) {
-      std::cerr << "tessar-settings: no field '" << name << "' in a "
-                << (client ? "client" : "board") << " record; nothing was changed\n";
-      return 2;
-    }
-    if (field->count > 1 && !indexed) {
-      std::cerr << "tessar-settings: " << name << " has " << field->count
-                << " slots: name one, as " << name << "[k]; nothing was changed\n";
-      return 2;
-    }
-    if (field->count == 1 && indexed && index != 0) {
-      std::cerr << "tessar-settings: " << name << " has no slots; nothing was changed\n";
-      return 2;
-    }
-    unsigned char* record = bytes.data() + board * sizeof(BoardSettings);
-    if (!StoreFieldElement(*field, record, index, value, error)) {
-      std::cerr << "tessar-settings: " << error << "; nothing was changed\n";
-      return 2;
-    }
+    std::cerr << "; nothing was changed\n";
+    return 2;
   }
-  if (!WriteWholeFile(path, bytes.data(), bytes.size())) {
+  std::string error;
+  if (!ApplyAssignments(assignments, client, bytes, error)) {
+    std::cerr << "tessar-settings: " << error << "; nothing was changed\n";
+    return 2;
+  }
+  if (!WriteSettingsBytes(path, bytes.data(), bytes.size())) {
     std::cerr << "tessar-settings: cannot write " << path << "\n";
     return 1;
   }

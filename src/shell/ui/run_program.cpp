@@ -13,7 +13,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   const QString exeDirectory = QApplication::applicationDirPath();
   // errors raised before the window exists go to the same log
   app.SetErrorLogPath(ErrorLogPath(exeDirectory, edition.errorLogName));
-  MainWindow window(edition, exeDirectory);
+  MainWindow window(edition, QApplication::applicationFilePath());
   window.show();
   return app.exec();
 }

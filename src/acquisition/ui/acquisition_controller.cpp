@@ -1,0 +1,70 @@
+#include "acquisition/ui/acquisition_controller.h"
+
+#include <QFile>
+
+#include "acquisition/ui/alarm_presenter.h"
+#include "acquisition/ui/chart_page.h"
+#include "acquisition/ui/cycle_presenter.h"
+#include "common/number_text.h"
+
+namespace tessar {
+
+AcquisitionController::AcquisitionController(ProgramState& state,
+                                             const std::array<ChartPage*, kBoardCount>& pages,
+                                             std::function<LiveControls()> controls,
+                                             QPlainTextEdit* memoR, QPlainTextEdit* memoS)
+    : state_(state), pages_(pages), controls_(std::move(controls)), memoR_(memoR), memoS_(memoS) {}
+
+void AcquisitionController::Tick() {
+  std::array<CycleInputs, kBoardCount> inputs;
+  for (int b = 0; b < kBoardCount; ++b) inputs[b] = InputsOf(b);
+  const auto outcomes = AcquisitionTick(state_.Boards, inputs);
+  ApplyTickOutcomes(pages_, outcomes, memoR_, memoS_);
+  for (int b = 0; b < kBoardCount; ++b) {
+    if (outcomes[b] && alarms_[b]) alarms_[b]->ApplyCycle(*outcomes[b]);
+  }
+}
+
+CycleInputs AcquisitionController::InputsOf(int board) const {
+  CycleInputs in;
+  in.board = board;
+  in.settings = &state_.Settings.boards[board];
+  in.controls = controls_();
+  in.scrollChart = pages_[board]->ChkScroll->isChecked();
+  in.elapsedAxis = state_.ElapsedAxis;
+  if (alarms_[board]) in.alarms = alarms_[board]->Inputs();
+  in.dataDirectory =
+      std::filesystem::path(QFile::encodeName(state_.CurrentDataDirectory).toStdString());
+  return in;
+}
+
+QString AcquisitionController::Restart(int board) {
+  return ApplyRestart(*pages_[board], RestartRun(state_.Boards[board], board), state_.KoreanUi);
+}
+
+void AcquisitionController::SetSampleInterval(int board, int position) {
+  ApplySampleInterval(state_.Settings.boards[board], state_.Boards[board].frame, position);
+}
+
+void AcquisitionController::ApplyRecord(int board) {
+  BoardRunState& run = state_.Boards[board];
+  ApplyConversionSettings(run.conversion, state_.Settings.boards[board], run.frame.ModelKind);
+}
+
+void AcquisitionController::GatherAlarmLimits() {
+  for (int b = 0; b < kBoardCount; ++b) {
+    BoardSettings& record = state_.Settings.boards[b];
+    const ChartPage& chart = *pages_[b];
+    for (int k = 1; k <= kChannelCount; ++k) {
+      double high = 0.0;
+      double low = 0.0;
+      if (ParseDecimal(chart.EdHigh[k]->text().toStdString(), high) &&
+          ParseDecimal(chart.EdLow[k]->text().toStdString(), low) && low < high) {
+        record.alarmHigh[k] = high;
+        record.alarmLow[k] = low;
+      }
+    }
+  }
+}
+
+}  // namespace tessar
