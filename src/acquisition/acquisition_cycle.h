@@ -11,7 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -41,8 +40,7 @@ struct CycleInputs {
   // The viewer records every frame it receives: its pace is the pace of its
   // data requests, and the record countdown is the poll's.
   bool recordEveryFrame = false;
-  // The alarm check of the converted values (step 6); empty until alarms exist.
-  std::function<void(int board, BoardRunState& state)> alarmCheck;
+  AlarmInputs alarms;                      // interlock box, language of the messages
 };
 
 struct ChartPoint {
@@ -60,6 +58,7 @@ struct ChartPoint {
 struct CycleOutcome {
   std::uint32_t indicatorColour = kIndicatorWhite;
   bool processed = false;                 // false: the frame was too short, nothing else happened
+  AlarmOutcome alarm;                     // the alarm check of the converted values
   std::optional<std::string> startLabel;  // a run started: the start label's new text
   std::array<std::string, kChannelCount> valueTexts;  // boxes 1..8
   bool checkNetworkLogs = false;          // empty MemoR / MemoS when they hold 100 lines or more

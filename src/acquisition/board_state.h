@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "acquisition/chart_model.h"
+#include "acquisition/alarm_check.h"
 #include "acquisition/conversion.h"
 #include "device/frame_state.h"
 
@@ -32,6 +33,7 @@ struct BoardRunState {
   ConversionState conversion;
   RunState run;
   ChartModel chart;  // the live chart's points since it was last emptied
+  RelayState relays;
 };
 
 }  // namespace tessar

@@ -365,14 +365,14 @@ TEST_F(CycleTest, AnUnwritableDataDirectoryIsSkippedAndRetried) {
 }
 
 TEST_F(CycleTest, AlarmCheckSeesTheConvertedValues) {
-  double seen = 0;
-  inputs_[0].alarmCheck = [&](int board, BoardRunState& state) {
-    EXPECT_EQ(board, 0);
-    seen = state.conversion.ChannelValue[4];
-  };
+  settings_[0].alarmHigh[4] = 3.5;
+  inputs_[0].alarms.koreanUi = false;
   Deliver(0);
-  Tick();
-  EXPECT_EQ(seen, 4.0);
+  const auto out = Tick();
+  ASSERT_EQ(out->alarm.AlarmCount, 1);
+  EXPECT_TRUE(out->alarm.inAlarm[4]);
+  EXPECT_EQ(out->alarm.statusText,
+            "[1] 2026-12-08 14:05:32 CH4 High Alarm(4.000), Max is 3.500. ");
 }
 
 }  // namespace

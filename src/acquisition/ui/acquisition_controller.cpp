@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "acquisition/ui/alarm_presenter.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/cycle_presenter.h"
 #include "common/number_text.h"
@@ -17,7 +18,11 @@ AcquisitionController::AcquisitionController(ProgramState& state,
 void AcquisitionController::Tick() {
   std::array<CycleInputs, kBoardCount> inputs;
   for (int b = 0; b < kBoardCount; ++b) inputs[b] = InputsOf(b);
-  ApplyTickOutcomes(pages_, AcquisitionTick(state_.Boards, inputs), memoR_, memoS_);
+  const auto outcomes = AcquisitionTick(state_.Boards, inputs);
+  ApplyTickOutcomes(pages_, outcomes, memoR_, memoS_);
+  for (int b = 0; b < kBoardCount; ++b) {
+    if (outcomes[b] && alarms_[b]) alarms_[b]->ApplyCycle(*outcomes[b]);
+  }
 }
 
 CycleInputs AcquisitionController::InputsOf(int board) const {
@@ -27,6 +32,7 @@ CycleInputs AcquisitionController::InputsOf(int board) const {
   in.controls = controls_();
   in.scrollChart = pages_[board]->ChkScroll->isChecked();
   in.elapsedAxis = state_.ElapsedAxis;
+  if (alarms_[board]) in.alarms = alarms_[board]->Inputs();
   in.dataDirectory =
       std::filesystem::path(QFile::encodeName(state_.CurrentDataDirectory).toStdString());
   return in;

@@ -14,6 +14,7 @@
 
 namespace tessar {
 
+class AlarmController;
 class ChartPage;
 
 class AcquisitionController {
@@ -38,6 +39,8 @@ class AcquisitionController {
   // The board's record changed (a device download): the conversion follows
   // its sensor letter and range scales.
   void ApplyRecord(int board);
+  // Each board's alarm controls: read by its cycle, and shown after it.
+  void SetAlarms(const std::array<AlarmController*, kBoardCount>& alarms) { alarms_ = alarms; }
   // Before saving: each channel's alarm pair typed on the live page goes
   // into the record when both are numbers and low < high; others are kept.
   void GatherAlarmLimits();
@@ -48,6 +51,7 @@ class AcquisitionController {
   std::function<LiveControls()> controls_;
   QPlainTextEdit* memoR_;
   QPlainTextEdit* memoS_;
+  std::array<AlarmController*, kBoardCount> alarms_{};
 };
 
 }  // namespace tessar

@@ -228,4 +228,8 @@ void ChartPage::SetMemoTextColor(const QColor& colour) {
   Memo->setPalette(palette);
 }
 
+void ChartPage::SetChartBackground(const QColor& colour) {
+  if (chart_->backgroundBrush().color() != colour) chart_->setBackgroundBrush(colour);
+}
+
 }  // namespace tessar

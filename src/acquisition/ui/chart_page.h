@@ -39,6 +39,8 @@ class ChartPage : public QWidget {
   explicit ChartPage(int board, QWidget* parent = nullptr);
 
   int board() const { return board_; }
+  // The chart's background: white, yellow while the board is in alarm.
+  void SetChartBackground(const QColor& colour);
 
   // The board's chart data, drawn by Chart (nullptr: nothing to draw).
   void SetModel(const ChartModel* model) { Chart->SetModel(model); }

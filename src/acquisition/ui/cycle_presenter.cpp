@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "acquisition/ui/alarm_presenter.h"
 #include "acquisition/ui/chart_axes.h"
 #include "acquisition/ui/chart_page.h"
 
@@ -80,6 +81,7 @@ void ApplyCycleOutcome(ChartPage& page, const CycleOutcome& outcome) {
   for (int k = 1; k <= kChannelCount; ++k) {
     page.EdValue[k]->setText(QString::fromLatin1(outcome.valueTexts[k - 1]));
   }
+  ApplyAlarmDisplay(page, outcome.alarm);
   if (!outcome.recorded) return;
 
   ApplyChartPoint(page, outcome.chartPoint);

@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include "acquisition/ui/acquisition_controller.h"
+#include "acquisition/ui/alarm_presenter.h"
+#include "acquisition/ui/alarm_sound.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/display_page.h"
@@ -56,6 +58,14 @@ MainWindow::MainWindow(const Edition& edition, const QString& executablePath, Di
   BuildPages();
   BuildMenus();
   BuildControllers();
+  // each board's alarms, with its port where the edition has ports
+  alarmSound_ = std::make_unique<AlarmSound>(state_.AlarmSoundPath);
+  for (int b = 0; b < kBoardCount; ++b) {
+    alarms_[b] = new AlarmController(b, *chartPages_[b], {configPages_[b]->ChkR, configPages_[b]->ChkDO},
+                                     state_, boards_ ? &boards_->Link().BoardPort(b) : nullptr,
+                                     *alarmSound_, sbar_, clientPage_->MemoS, this);
+  }
+  acquisition_->SetAlarms(alarms_);
   ConnectPages();
   // measurement state: frame buffers zeroed, every value 0.0 and without data
   for (BoardRunState& board : state_.Boards) board = BoardRunState{};

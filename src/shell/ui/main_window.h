@@ -23,6 +23,8 @@
 namespace tessar {
 
 class AcquisitionController;
+class AlarmController;
+class AlarmSound;
 class BoardLinkController;
 class ChartPage;
 class ClientPage;
@@ -126,6 +128,8 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<AcquisitionController> acquisition_;
   std::unique_ptr<BoardLinkController> boards_;  // logger only
   std::unique_ptr<DataNetwork> network_;
+  std::unique_ptr<AlarmSound> alarmSound_;
+  std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run
   bool shutDown_ = false;  // the orderly shutdown has run
