@@ -110,11 +110,9 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
   ConvertFrame(conversion, frameText, kFrameTextSize, frame.ModelKind, settings, inputs.controls,
                run.SampleCount);
 
-  // 6. Alarm check of the converted values. Its "Alarm" line counts
-  // towards the memo's limit like any other.
+  // 6. Alarm check of the converted values.
   out.alarm = CheckAlarms(inputs.board, settings, conversion, frame.ModelKind, inputs.alarms,
                           state.relays, run.MemoPaused, inputs.dataDirectory, now);
-  if (out.alarm.memoAlarmLine) ++run.MemoLineCount;
 
   // 7. Value boxes.
   out.valueTexts = ValueBoxTexts(conversion, frame.ModelKind);
