@@ -54,7 +54,7 @@ StoreResult StoreConfigPages(SettingsImage& image, const ProgramChoices& choices
   if (exact && directory.size() < static_cast<qsizetype>(sizeof first.dataDirectory))
     WriteField(first.dataDirectory, choices.dataDirectory);
   else
-    result.directoryTooLong = true;
+    result.directoryRefused = true;
 
   for (int b = 0; b < kBoardCount; ++b) {
     if (!StoreBoard(image.boards[b], b, pages[b], modelKinds[b], result)) {

@@ -37,7 +37,7 @@ struct StoreResult {
   int failedChannel = -1;         // 0 for a board field
   // The directory cannot be stored as it is (longer than its field, or with
   // characters the file code page lacks): it was not stored.
-  bool directoryTooLong = false;
+  bool directoryRefused = false;
 };
 
 // Stores the pages into `image`. `modelKinds` chooses each board's range

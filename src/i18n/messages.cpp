@@ -15,7 +15,7 @@ constexpr MessagePair kMessages[] = {
     {Msg::PortOpenFailed, "Port 열기 실패", "Failed in Opening Port"},
     {Msg::ServerClosed, "Server is closed", "Server is closed"},
     {Msg::InvalidData, "값이 올바르지 않습니다.", "Invalid data"},
-    {Msg::DataDirectoryTooLong,
+    {Msg::DataDirectoryRefused,
      "데이터 폴더의 경로를 저장할 수 없습니다: 너무 길거나 (80바이트까지) 저장할 수 없는 문자가 있습니다. "
      "이전 폴더가 유지됩니다.",
      "The data directory path cannot be stored: it is too long (at most 80 bytes) or has "

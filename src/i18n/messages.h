@@ -18,7 +18,7 @@ enum class Msg {
   ServerClosed,
   // Configuration pages
   InvalidData,
-  DataDirectoryTooLong,
+  DataDirectoryRefused,
   // Serial ports ("COM3 was opened": the port name, then this suffix)
   PortOpenedSuffix,
   // Device configuration dialogue

@@ -92,7 +92,7 @@ class StorePages : public ::testing::Test {
 TEST_F(StorePages, StoresEveryPageWithTheRangeTableOfEachBoard) {
   const StoreResult result = StoreConfigPages(image, choices, pages, kinds);
   EXPECT_FALSE(result.invalidNumber);
-  EXPECT_FALSE(result.directoryTooLong);
+  EXPECT_FALSE(result.directoryRefused);
   EXPECT_EQ(image.boards[0].englishUi, 1);
   EXPECT_EQ(image.boards[0].elapseTimeAxis, 1);
   EXPECT_EQ(ReadField(image.boards[0].dataDirectory), "/data/logs");
@@ -168,20 +168,20 @@ TEST_F(StorePages, ComboBoxesWithoutSelectionKeepTheStoredValues) {
 TEST_F(StorePages, ADirectoryLongerThanItsFieldIsRefusedNotCut) {
   choices.dataDirectory = "/" + QString(80, 'd');  // 81 bytes
   const StoreResult result = StoreConfigPages(image, choices, pages, kinds);
-  EXPECT_TRUE(result.directoryTooLong);
+  EXPECT_TRUE(result.directoryRefused);
   EXPECT_FALSE(result.invalidNumber);
   EXPECT_EQ(ReadField(image.boards[0].dataDirectory), "/home/u/Tessar");
   EXPECT_EQ(image.boards[3].channelT1[8], 10.0) << "the rest is stored as usual";
   // 80 bytes fit (Korean text counts its CP949 bytes)
   choices.dataDirectory = "/" + QString(79, 'd');
-  EXPECT_FALSE(StoreConfigPages(image, choices, pages, kinds).directoryTooLong);
+  EXPECT_FALSE(StoreConfigPages(image, choices, pages, kinds).directoryRefused);
   EXPECT_EQ(ReadField(image.boards[0].dataDirectory), choices.dataDirectory);
   choices.dataDirectory = "/" + QString(40, QChar(0xB370));  // 81 bytes in CP949
-  EXPECT_TRUE(StoreConfigPages(image, choices, pages, kinds).directoryTooLong);
+  EXPECT_TRUE(StoreConfigPages(image, choices, pages, kinds).directoryRefused);
   // A path CP949 cannot hold as it is is refused the same way, never stored altered.
   const QString stored = ReadField(image.boards[0].dataDirectory);
   choices.dataDirectory = QString::fromUtf8("/tmp/café");
-  EXPECT_TRUE(StoreConfigPages(image, choices, pages, kinds).directoryTooLong);
+  EXPECT_TRUE(StoreConfigPages(image, choices, pages, kinds).directoryRefused);
   EXPECT_EQ(ReadField(image.boards[0].dataDirectory), stored);
 }
 

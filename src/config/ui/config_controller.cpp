@@ -64,7 +64,7 @@ void ConfigController::Store() {
     dialogs_.Beep();
     dialogs_.ShowMessage(MessageText(message, state_.KoreanUi));
   };
-  if (result.directoryTooLong) report(Msg::DataDirectoryTooLong);
+  if (result.directoryRefused) report(Msg::DataDirectoryRefused);
   if (result.invalidNumber) report(Msg::InvalidData);
 }
 
