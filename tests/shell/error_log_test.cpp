@@ -2,8 +2,8 @@
 // event dispatch by the application object of both programs.
 #include <QFile>
 #include <QLocale>
-#include <QMouseEvent>
-#include <QPushButton>
+#include <QAction>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -11,8 +11,9 @@
 
 #include "common/clock.h"
 #include "common/date_time.h"
-#include "shell/error_log.h"
+#include "common/error_log.h"
 #include "shell/ui/tessar_application.h"
+#include "window_fixture.h"
 
 namespace tessar {
 namespace {
@@ -54,61 +55,78 @@ TEST(ErrorLog, UnwritableLogWritesNothingAndReportsIt) {
   EXPECT_FALSE(AppendErrorLog(dir.path() + "/missing/Exception1.Err", 0.0, "A", "m"));
 }
 
-TEST(ErrorLog, DispatchPassesResultsAndLogsEveryKindOfException) {
+TEST(ErrorLog, RunPassesResultsAndLogsEveryKindOfException) {
   QTemporaryDir dir;
   const QString path = dir.path() + "/Exception2.Err";
   ManualClock clock(EncodeDateTime({2026, 12, 8, 9, 30, 0, 0}));
   ScopedClock scoped(clock);
   QObject receiver;
-  EXPECT_TRUE(DispatchLoggingErrors(path, &receiver, [] { return true; }));
+  EXPECT_TRUE(RunLoggingErrors(path, ClassNameOf(&receiver), [] { return true; }));
   EXPECT_FALSE(QFile::exists(path));
-  EXPECT_FALSE(DispatchLoggingErrors(path, &receiver, []() -> bool {
+  EXPECT_FALSE(RunLoggingErrors(path, ClassNameOf(&receiver), []() -> bool {
     throw std::runtime_error("boom");
   }));
-  EXPECT_FALSE(DispatchLoggingErrors(path, &receiver, []() -> bool { throw 42; }));
+  EXPECT_FALSE(RunLoggingErrors(path, ClassNameOf(nullptr), []() -> bool { throw 42; }));
   const QStringList lines = LogLines(path);
   ASSERT_EQ(lines.size(), 2);
   EXPECT_TRUE(lines[0].endsWith(" 09:30:00 : QObject ===> boom"));
   EXPECT_TRUE(lines[1].endsWith(" 09:30:00 : QObject ===> Unknown exception"));
 }
 
-// The application object of the programs: an exception escaping a click
-// handler is logged once and the application goes on delivering events.
-TEST(ErrorLog, ApplicationCatchesExceptionsOfEventHandlers) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char name[] = "test_shell";
-  char* argv[] = {name, nullptr};
-  TessarApplication app(argc, argv);
-  QTemporaryDir dir;
-  const QString path = ErrorLogPath(dir.path(), "Exception1.Err");
-  app.SetErrorLogPath(path);
+// A widget whose key handler fails, as a handler of the window's controls may.
+class FailingWidget : public QWidget {
+ public:
+  using QWidget::QWidget;
+  int presses = 0;
 
-  QPushButton button("throw");
-  int clicks = 0;
-  QObject::connect(&button, &QPushButton::clicked, [&] {
-    ++clicks;
-    if (clicks == 1) throw std::runtime_error("Invalid floating point value");
-  });
-  button.show();
-  const QPointF at(5, 5);
-  auto click = [&] {
-    QMouseEvent press(QEvent::MouseButtonPress, at, button.mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, button.mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&button, &press);
-    QApplication::sendEvent(&button, &release);
-  };
-  click();
-  click();
-  EXPECT_EQ(clicks, 2);
-  const QStringList lines = LogLines(path);
+ protected:
+  void keyPressEvent(QKeyEvent*) override {
+    if (++presses == 1) throw std::runtime_error("'abc' is not a valid floating point value");
+  }
+};
+
+// The window under the programs' own application object: an exception that
+// escapes an event handler is caught where the event is dispatched, written
+// once to the edition's log beside the executable, and the window goes on.
+class ApplicationWindowTest : public test::WindowTest {
+ protected:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<TessarApplication>(argc_, argv_);
+    WindowTest::SetUp();
+  }
+  void TearDown() override {
+    WindowTest::TearDown();
+    app_.reset();
+  }
+
+  int argc_ = 1;
+  char name_[11] = "test_shell";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<TessarApplication> app_;
+};
+
+TEST_F(ApplicationWindowTest, AnEscapedExceptionIsLoggedOnceBesideTheExecutable) {
+  MainWindow& window = Start();
+  window.show();
+  auto* failing = new FailingWidget(window.PageControl());
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+  EXPECT_FALSE(QApplication::sendEvent(failing, &press));
+  EXPECT_TRUE(QApplication::sendEvent(failing, &press));
+  EXPECT_EQ(failing->presses, 2);
+
+  EXPECT_EQ(window.state().ErrorLogPath, ExeDir() + "/Exception1.Err");
+  const QStringList lines = LogLines(window.state().ErrorLogPath);
   ASSERT_EQ(lines.size(), 1);
-  EXPECT_TRUE(QRegularExpression("^ .+ \\d\\d:\\d\\d:\\d\\d : QPushButton ===> Invalid floating point value$")
+  EXPECT_TRUE(QRegularExpression("^ .+ \\d\\d:\\d\\d:\\d\\d : QWidget ===> "
+                                 "'abc' is not a valid floating point value$")
                   .match(lines[0])
                   .hasMatch())
       << lines[0].toStdString();
+  EXPECT_EQ(dialogs_.calls().size(), 0u);  // nothing shown
+  // the window goes on
+  window.findChild<QAction*>("Config31")->trigger();
+  EXPECT_EQ(window.PageControl()->currentIndex(), kPageConfig1 + 2);
 }
 
 }  // namespace

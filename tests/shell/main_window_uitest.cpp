@@ -6,13 +6,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <stdexcept>
 
 #include "config/ui/config_page.h"
 #include "device/ui/port_list.h"
-#include "shell/error_log.h"
+#include "common/ui/guarded.h"
 #include "i18n/text_codec.h"
 #include "acquisition/ui/chart_page.h"
 #include "net/ui/client_page.h"
@@ -230,32 +228,34 @@ TEST_F(WindowTest, ViewerEditionShowsItsConnectionGroupsAndHidesTheLoggerControl
 namespace tessar::test {
 namespace {
 
-// The dispatch guard the application object wraps around every event: an
-// exception of a window handler lands in the edition's log beside the
-// executable, and the window keeps working.
-TEST_F(WindowTest, ExceptionInAHandlerIsLoggedOnceBesideTheExecutable) {
+// A handler connected through Guarded catches its own exceptions: each is
+// written once to the program's log beside the executable with the sender's
+// class, the other handlers of the signal run, nothing is shown, and the
+// window goes on.
+TEST_F(WindowTest, AGuardedHandlerLogsItsExceptionsAndTheProgramGoesOn) {
   MainWindow& window = Start();
   window.show();
   QPushButton* button = window.chartPage(0)->BtZoomIn;
-  QObject::connect(button, &QPushButton::clicked,
-                   [] { throw std::runtime_error("'abc' is not a valid floating point value"); });
-  QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
-  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
-  auto deliver = [&](QEvent* event) {
-    return DispatchLoggingErrors(window.state().ErrorLogPath, button,
-                                 [&] { return QApplication::instance()->notify(button, event); });
-  };
-  deliver(&press);
-  deliver(&release);
-  EXPECT_EQ(window.state().ErrorLogPath, ExeDir() + "/Exception1.Err");
-  QFile log(window.state().ErrorLogPath);
+  int runs = 0;
+  int others = 0;
+  QObject::connect(button, &QPushButton::clicked, &window, Guarded(button, [&runs](bool checked) {
+                     EXPECT_FALSE(checked);
+                     if (++runs == 1) throw std::runtime_error("'abc' is not a valid floating point value");
+                     if (runs == 2) throw 42;
+                   }));
+  QObject::connect(button, &QPushButton::clicked, &window, [&others] { ++others; });
+  for (int i = 0; i < 3; ++i) button->click();
+  EXPECT_EQ(runs, 3);
+  EXPECT_EQ(others, 3);
+
+  QFile log(ExeDir() + "/Exception1.Err");
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-  const QString text = QString::fromUtf8(log.readAll());
-  EXPECT_EQ(text.count('\n'), 1);
-  EXPECT_TRUE(text.endsWith(" : QPushButton ===> 'abc' is not a valid floating point value\n"))
-      << text.toStdString();
-  EXPECT_EQ(dialogs_.calls().size(), 0u);  // nothing shown
-  // the window goes on
+  const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].endsWith(" : QPushButton ===> 'abc' is not a valid floating point value"))
+      << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(" : QPushButton ===> Unknown exception")) << lines[1].toStdString();
+  EXPECT_EQ(dialogs_.calls().size(), 0u);
   window.findChild<QAction*>("Config31")->trigger();
   EXPECT_EQ(window.PageControl()->currentIndex(), kPageConfig1 + 2);
 }

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/control_tag.h"
+#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -188,8 +189,9 @@ ChartPage::ChartPage(int board, QWidget* parent) : QWidget(parent), board_(board
   ChartTitle = action("Chart Title", "ChartTitle");
   YAxisTitle = action("Y-Axis Title", "YAxisTitle");
   Chart->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(Chart, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { ChartMenu->popup(Chart->mapToGlobal(at)); });
+  connect(Chart, &QWidget::customContextMenuRequested, this, Guarded(Chart, [this](const QPoint& at) {
+            ChartMenu->popup(Chart->mapToGlobal(at));
+          }));
 }
 
 void ChartPage::BuildChart() {

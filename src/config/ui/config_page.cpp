@@ -10,6 +10,7 @@
 #include "common/ui/control_tag.h"
 #include "device/port_names.h"
 #include "config/range_captions.h"
+#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -306,26 +307,29 @@ QWidget* ConfigPage::BuildDirectoryBox() {
   box->addWidget(DirectoryListBox1);
   box->addWidget(LblPath1);
 
-  connect(DriveComboBox1, &QComboBox::currentIndexChanged, this, &ConfigPage::DriveChanged);
+  connect(DriveComboBox1, &QComboBox::currentIndexChanged, this,
+          Guarded(DriveComboBox1, [this](int index) { DriveChanged(index); }));
   // the model reads folders in the background: show the selection once its parents are read
-  connect(directoryModel_, &QFileSystemModel::directoryLoaded, this, [this] {
-    RevealSelection();
-  });
+  connect(directoryModel_, &QFileSystemModel::directoryLoaded, this,
+          Guarded(directoryModel_, [this] { RevealSelection(); }));
   // rows read into a parent folder of the selection move it: keep it in view
-  connect(directoryModel_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
-    for (QModelIndex p = DirectoryListBox1->currentIndex().parent(); p.isValid(); p = p.parent()) {
-      if (p == parent) {
-        QMetaObject::invokeMethod(this, [this] { RevealSelection(); }, Qt::QueuedConnection);
-        return;
-      }
-    }
-  });
+  connect(directoryModel_, &QAbstractItemModel::rowsInserted, this,
+          Guarded(directoryModel_, [this](const QModelIndex& parent) {
+            for (QModelIndex p = DirectoryListBox1->currentIndex().parent(); p.isValid();
+                 p = p.parent()) {
+              if (p == parent) {
+                QMetaObject::invokeMethod(
+                    this, Guarded(this, [this] { RevealSelection(); }), Qt::QueuedConnection);
+                return;
+              }
+            }
+          }));
   connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
+          Guarded(DirectoryListBox1, [this](const QModelIndex& current) {
             const QString path = directoryModel_->filePath(current);
             LblPath1->setText(path);
             emit directoryChanged(path);
-          });
+          }));
   return frame;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include "common/ui/guarded.h"
+
 namespace tessar {
 
 BoardLinkController::BoardLinkController(const QString& portsFolder,
@@ -23,16 +25,17 @@ BoardLinkController::BoardLinkController(const QString& portsFolder,
   // when a later part of the reply fails. A frame still waiting from the
   // board's former model would be read in the new model's layout: it is
   // dropped (the board's port is closed by Get Configure, so none follows).
-  connect(&dialogue, &ConfigDialogue::ModelKindFound, this, [this](int b, int kind) {
-    FrameState& frame = frameOf_(b);
-    if (frame.ModelKind != kind) frame.FrameReady = false;
-    frame.ModelKind = kind;
-  });
+  connect(&dialogue, &ConfigDialogue::ModelKindFound, this,
+          Guarded(&dialogue, [this](int b, int kind) {
+            FrameState& frame = frameOf_(b);
+            if (frame.ModelKind != kind) frame.FrameReady = false;
+            frame.ModelKind = kind;
+          }));
   connect(&dialogue, &ConfigDialogue::Configured, this,
-          [this](int b, const BoardSettings& record, ConfigOutcome) {
+          Guarded(&dialogue, [this](int b, const BoardSettings& record) {
             settings_.boards[b] = record;
             emit BoardConfigured(b);
-          });
+          }));
 }
 
 BoardLinkController::~BoardLinkController() = default;

@@ -2,6 +2,7 @@
 
 #include "i18n/messages.h"
 #include "device/port_names.h"
+#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -9,8 +10,9 @@ ConfigDialogue::ConfigDialogue(SerialChannel& channel, QObject* parent)
     : QObject(parent), channel_(channel) {
   ownTimerC_.setObjectName("TimerC");
   ownTimerC_.setInterval(kReplyTimeoutMs);
-  connect(&ownTimerC_, &QTimer::timeout, this, &ConfigDialogue::OnTimerC);
-  connect(&channel_, &SerialChannel::RxChar, this, &ConfigDialogue::OnRxChar);
+  connect(&ownTimerC_, &QTimer::timeout, this, Guarded(&ownTimerC_, [this] { OnTimerC(); }));
+  connect(&channel_, &SerialChannel::RxChar, this,
+          Guarded(&channel_, [this](int count) { OnRxChar(count); }));
 }
 
 QString ConfigDialogue::Text(Msg message) const { return MessageText(message, koreanUi_); }

@@ -2,6 +2,7 @@
 
 #include "i18n/messages.h"
 #include "device/ui/board_link.h"
+#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -12,11 +13,13 @@ DeviceLink::DeviceLink(const QString& portsFolder, std::function<FrameState&(int
     auto port = std::make_unique<SerialChannel>(QString("ComPort%1").arg(b + 1), this);
     port->SetPortsFolder(portsFolder);
     SerialChannel* raw = port.get();
-    connect(raw, &SerialChannel::AfterOpen, this,
-            [this, raw] { emit StatusMessage(OnBoardPortOpened(*raw, koreanUi_)); });
-    connect(raw, &SerialChannel::RxFlag, this, [this, raw, b] {
-      if (OnBoardFrameEvent(*raw, frameOf_(b)) == FrameDecision::Accepted) emit FrameAccepted(b);
-    });
+    connect(raw, &SerialChannel::AfterOpen, this, Guarded(raw, [this, raw] {
+              emit StatusMessage(OnBoardPortOpened(*raw, koreanUi_));
+            }));
+    connect(raw, &SerialChannel::RxFlag, this, Guarded(raw, [this, raw, b] {
+              if (OnBoardFrameEvent(*raw, frameOf_(b)) == FrameDecision::Accepted)
+                emit FrameAccepted(b);
+            }));
     boardPorts_[static_cast<std::size_t>(b)] = std::move(port);
   }
   configPort_ = std::make_unique<SerialChannel>("ComPort5", this);

@@ -1,12 +1,13 @@
 #include "device/ui/serial_channel.h"
 
 #include "device/port_names.h"
+#include "common/ui/guarded.h"
 
 namespace tessar {
 
 SerialChannel::SerialChannel(const QString& name, QObject* parent) : QObject(parent) {
   setObjectName(name);
-  connect(&port, &QSerialPort::readyRead, this, &SerialChannel::OnReadyRead);
+  connect(&port, &QSerialPort::readyRead, this, Guarded(&port, [this] { OnReadyRead(); }));
 }
 
 SerialChannel::~SerialChannel() { Close(); }

@@ -20,8 +20,8 @@
 #include "net/ui/client_page.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
-#include "shell/error_log.h"
-#include "shell/ui/tessar_application.h"
+#include "common/error_log.h"
+#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -45,8 +45,7 @@ MainWindow::MainWindow(const Edition& edition, const QString& executablePath, Di
   state_.SettingsPath = QString::fromStdString(SettingsPathFor(program.toStdString()));
   state_.ErrorLogPath = ErrorLogPath(state_.ExeDirectory, edition.errorLogName);
   // the error log takes every unhandled error of the run
-  if (auto* app = qobject_cast<TessarApplication*>(QCoreApplication::instance()))
-    app->SetErrorLogPath(state_.ErrorLogPath);
+  SetProgramErrorLog(state_.ErrorLogPath);
 
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(edition_.applicationTitle));
@@ -112,17 +111,17 @@ void MainWindow::BuildMenus() {
   browser->setObjectName(QStringLiteral("MMBrowser"));  // the record browser opens here
   QAction* exit = file->addAction(QStringLiteral("Exit"));
   exit->setObjectName(QStringLiteral("MMExit"));
-  connect(exit, &QAction::triggered, this, &MainWindow::MMExitClick);
+  connect(exit, &QAction::triggered, this, Guarded(exit, [this] { MMExitClick(); }));
 
   QMenu* configure = bar->addMenu(QStringLiteral("Configure"));
   configure->setObjectName(QStringLiteral("MMConf"));
   for (int b = 0; b < kBoardCount; ++b) {
     QAction* item = configure->addAction(QStringLiteral("Config %1").arg(b + 1));
     item->setObjectName(QString::fromLatin1(kConfigMenuNames[b]));
-    connect(item, &QAction::triggered, this, [this, b] {
-      sbar_->clearMessage();
-      PageControl1_->setCurrentIndex(kPageConfig1 + b);
-    });
+    connect(item, &QAction::triggered, this, Guarded(item, [this, b] {
+              sbar_->clearMessage();
+              PageControl1_->setCurrentIndex(kPageConfig1 + b);
+            }));
   }
   for (int b = 0; b < kBoardCount; ++b) bar->addMenu(chartPages_[b]->ChartMenu);
 }
@@ -157,50 +156,56 @@ void MainWindow::BuildControllers() {
   boards_ = std::make_unique<BoardLinkController>(
       state_.ExeDirectory + QStringLiteral("/ports"),
       [this](int b) -> FrameState& { return state_.Boards[b].frame; }, state_.Settings, *timerC_);
-  connect(boards_.get(), &BoardLinkController::StatusMessage, this, &MainWindow::SetStatus);
-  connect(boards_.get(), &BoardLinkController::MessageBox, this,
-          [this](const QString& text) { dialogs_->ShowMessage(text); });
-  connect(boards_.get(), &BoardLinkController::DialogueRunning, this,
-          [this](bool running) { config_->SetGetConfigureEnabled(!running); });
+  BoardLinkController* boards = boards_.get();
+  connect(boards, &BoardLinkController::StatusMessage, this,
+          Guarded(boards, [this](const QString& text) { SetStatus(text); }));
+  connect(boards, &BoardLinkController::MessageBox, this,
+          Guarded(boards, [this](const QString& text) { dialogs_->ShowMessage(text); }));
+  connect(boards, &BoardLinkController::DialogueRunning, this,
+          Guarded(boards, [this](bool running) { config_->SetGetConfigureEnabled(!running); }));
   // A sound reply: the configuration page and the board's conversion follow
   // the new record. The chart page and the frame length follow at the next start.
-  connect(boards_.get(), &BoardLinkController::BoardConfigured, this, [this](int b) {
-    tessar::ApplyConfigPage(b, state_, boardPages(b));
-    acquisition_->ApplyRecord(b);
-  });
+  connect(boards, &BoardLinkController::BoardConfigured, this, Guarded(boards, [this](int b) {
+            tessar::ApplyConfigPage(b, state_, boardPages(b));
+            acquisition_->ApplyRecord(b);
+          }));
 }
 
 void MainWindow::ConnectPages() {
-  connect(PageControl1_, &QTabWidget::currentChanged, this, &MainWindow::PageShown);
+  connect(PageControl1_, &QTabWidget::currentChanged, this,
+          Guarded(PageControl1_, [this](int index) { PageShown(index); }));
   for (int b = 0; b < kBoardCount; ++b) {
     ConfigPage* page = configPages_[b];
-    connect(page->OKBtn, &QPushButton::clicked, this, [this, b] { OKBtn1Click(b); });
-    connect(page->RgTC, &RadioGroup::itemClicked, this, [this, b] { RgTC1Click(b); });
+    connect(page->OKBtn, &QPushButton::clicked, this,
+            Guarded(page->OKBtn, [this, b] { OKBtn1Click(b); }));
+    connect(page->RgTC, &RadioGroup::itemClicked, this,
+            Guarded(page->RgTC, [this, b] { RgTC1Click(b); }));
     // the interval is stored at once and restarts the board's record countdown
-    connect(page->UDInt, &QSpinBox::valueChanged, this, [this, b](int position) {
-      if (!state_.UiReady) return;
-      if (edition_.IsClient()) {  // the viewer's interval is its poll interval
-        network_->SetPollInterval(b, position);
-      } else {
-        acquisition_->SetSampleInterval(b, position);
-      }
-    });
-    connect(page->BtnGet, &QPushButton::clicked, this, [this, b] {
-      if (boards_) boards_->GetConfigure(b, configPages_[b]->CBPort->currentIndex(),
-                                         configPages_[b]->CBPort->currentText());
-    });
+    connect(page->UDInt, &QSpinBox::valueChanged, this, Guarded(page->UDInt, [this, b](int position) {
+              if (!state_.UiReady) return;
+              if (edition_.IsClient()) {  // the viewer's interval is its poll interval
+                network_->SetPollInterval(b, position);
+              } else {
+                acquisition_->SetSampleInterval(b, position);
+              }
+            }));
+    connect(page->BtnGet, &QPushButton::clicked, this, Guarded(page->BtnGet, [this, page, b] {
+              if (boards_) boards_->GetConfigure(b, page->CBPort->currentIndex(),
+                                                 page->CBPort->currentText());
+            }));
     connect(page->BtRestart, &QPushButton::clicked, this,
-            [this, b] { SetStatus(acquisition_->Restart(b)); });
+            Guarded(page->BtRestart, [this, b] { SetStatus(acquisition_->Restart(b)); }));
   }
-  connect(configPages_[0], &ConfigPage::directoryChanged, this, [this](const QString& path) {
-    if (state_.UiReady) state_.CurrentDataDirectory = path;
-  });
+  connect(configPages_[0], &ConfigPage::directoryChanged, this,
+          Guarded(configPages_[0], [this](const QString& path) {
+            if (state_.UiReady) state_.CurrentDataDirectory = path;
+          }));
   connect(clientPage_->ChkNetOff, &QCheckBox::clicked, this,
-          [this] { network_->NetSwitchClicked(); });
-  connect(timerS_, &QTimer::timeout, this, &MainWindow::TimerSTimer);
-  connect(timer1_, &QTimer::timeout, this, &MainWindow::Timer1Timer);
-  connect(timer2_, &QTimer::timeout, this, &MainWindow::Timer2Timer);
-  connect(timerC_, &QTimer::timeout, this, &MainWindow::TimerCTimer);
+          Guarded(clientPage_->ChkNetOff, [this] { network_->NetSwitchClicked(); }));
+  connect(timerS_, &QTimer::timeout, this, Guarded(timerS_, [this] { TimerSTimer(); }));
+  connect(timer1_, &QTimer::timeout, this, Guarded(timer1_, [this] { Timer1Timer(); }));
+  connect(timer2_, &QTimer::timeout, this, Guarded(timer2_, [this] { Timer2Timer(); }));
+  connect(timerC_, &QTimer::timeout, this, Guarded(timerC_, [this] { TimerCTimer(); }));
 }
 
 BoardPages MainWindow::boardPages(int board) const {

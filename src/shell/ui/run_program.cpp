@@ -2,10 +2,10 @@
 
 #include <QTimer>
 
+#include "common/error_log.h"
 #include "net/ui/data_client.h"
 #include "net/ui/data_network.h"
 #include "net/ui/network_options.h"
-#include "shell/error_log.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/tessar_application.h"
 
@@ -17,7 +17,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(edition.fileVersion));
   const QString exeDirectory = QApplication::applicationDirPath();
   // errors raised before the window exists go to the same log
-  app.SetErrorLogPath(ErrorLogPath(exeDirectory, edition.errorLogName));
+  SetProgramErrorLog(ErrorLogPath(exeDirectory, edition.errorLogName));
   MainWindow window(edition, QApplication::applicationFilePath());
   const NetworkOptions network = ParseNetworkOptions(QApplication::arguments());
   ApplyNetworkOptions(network, window.network().Server(), window.network().Client());

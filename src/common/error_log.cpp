@@ -1,4 +1,4 @@
-#include "shell/error_log.h"
+#include "common/error_log.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -11,6 +11,13 @@
 #include "i18n/text_codec.h"
 
 namespace tessar {
+
+namespace {
+QString& ProgramErrorLogPath() {
+  static QString path;
+  return path;
+}
+}  // namespace
 
 QString FormatErrorLogLine(double now, const QString& senderClass, const QString& message) {
   const QDateTime when = FromDayCount(now);
@@ -33,18 +40,23 @@ QString ErrorLogPath(const QString& executableDirectory, const char* errorLogNam
   return executableDirectory + QLatin1Char('/') + QString::fromLatin1(errorLogName);
 }
 
-bool DispatchLoggingErrors(const QString& logPath, const QObject* receiver,
-                           const std::function<bool()>& dispatch) {
-  const auto senderClass = [receiver] {
-    return receiver != nullptr ? QString::fromLatin1(receiver->metaObject()->className())
-                               : QStringLiteral("QObject");
-  };
+void SetProgramErrorLog(const QString& path) { ProgramErrorLogPath() = path; }
+
+QString ProgramErrorLog() { return ProgramErrorLogPath(); }
+
+QString ClassNameOf(const QObject* object) {
+  return object != nullptr ? QString::fromLatin1(object->metaObject()->className())
+                           : QStringLiteral("QObject");
+}
+
+bool RunLoggingErrors(const QString& logPath, const QString& senderClass,
+                      const std::function<bool()>& body) {
   try {
-    return dispatch();
+    return body();
   } catch (const std::exception& error) {
-    AppendErrorLog(logPath, Now(), senderClass(), QString::fromLocal8Bit(error.what()));
+    AppendErrorLog(logPath, Now(), senderClass, QString::fromLocal8Bit(error.what()));
   } catch (...) {
-    AppendErrorLog(logPath, Now(), senderClass(), QStringLiteral("Unknown exception"));
+    AppendErrorLog(logPath, Now(), senderClass, QStringLiteral("Unknown exception"));
   }
   return false;
 }
