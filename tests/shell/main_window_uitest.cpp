@@ -215,10 +215,11 @@ TEST_F(WindowTest, ViewerEditionShowsItsConnectionGroupsAndHidesTheLoggerControl
   EXPECT_EQ(window.clientPage()->PlClient->text(), QString::fromUtf8("서버 목록"));
   EXPECT_EQ(page.GBIP->title(), QString::fromUtf8("IP 주소"));
   EXPECT_FALSE(window.Timer1()->isActive());
-  // the viewer never writes the logger's settings image
+  // the viewer never writes the logger's settings image, only its own 372 bytes
   dialogs_.QueueConfirm(true);
   window.close();
-  EXPECT_FALSE(FileExists((ExeDir() + "/tessview.SET").toStdString()));
+  EXPECT_EQ(ReadBytes((ExeDir() + "/tessview.SET").toStdString()).size(), 372u);
+  EXPECT_FALSE(FileExists(SettingsPath()));
 }
 
 }  // namespace
