@@ -25,6 +25,11 @@ void AcquisitionController::Tick() {
   }
 }
 
+void AcquisitionController::ApplyOutcome(int board, const CycleOutcome& outcome) {
+  ApplyCycleOutcome(*pages_[board], outcome);
+  if (alarms_[board]) alarms_[board]->ApplyCycle(outcome);
+}
+
 CycleInputs AcquisitionController::InputsOf(int board) const {
   CycleInputs in;
   in.board = board;

@@ -28,6 +28,8 @@ class AcquisitionController {
   // Timer1: countdowns, frames handed to the cycle of each board, the
   // outcomes shown on the chart pages.
   void Tick();
+  // One cycle's outcome onto the board's page and its alarm controls.
+  void ApplyOutcome(int board, const CycleOutcome& outcome);
   // What board `board`'s cycle reads besides its own state.
   CycleInputs InputsOf(int board) const;
 

@@ -240,7 +240,7 @@ void DataClient::HandleReply(int board, const ReplyAssembler::Event& event) {
       CycleInputs inputs = hooks_.cycleInputs(board);
       inputs.recordEveryFrame = true;
       const CycleOutcome outcome = RunCycle(run, run.frame.FrameText, Now(), inputs);
-      ApplyCycleOutcome(*chartPages_[b], outcome);
+      hooks_.applyOutcome(board, outcome);
       CapNetworkLogs(outcome, memoR, clientPage_.MemoS);
       break;
     }

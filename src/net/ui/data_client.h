@@ -32,6 +32,8 @@ class DataClient : public QObject {
     std::function<CycleInputs(int board)> cycleInputs;
     // A received record is to be shown on the board's pages.
     std::function<void(int board)> applyRecord;
+    // A cycle's outcome onto the board's page and its alarm controls.
+    std::function<void(int board, const CycleOutcome& outcome)> applyOutcome;
   };
 
   DataClient(ProgramState& state, const std::array<ConfigPage*, kBoardCount>& configPages,

@@ -20,7 +20,8 @@ DataNetwork::DataNetwork(ProgramState& state, ClientPage& page, Viewer viewer)
     : state_(state), page_(page), configPages_(viewer.configPages) {
   client_ = std::make_unique<DataClient>(
       state, viewer.configPages, viewer.chartPages, page,
-      DataClient::Hooks{std::move(viewer.cycleInputs), std::move(viewer.showRecord)});
+      DataClient::Hooks{std::move(viewer.cycleInputs), std::move(viewer.showRecord),
+                        std::move(viewer.applyOutcome)});
   connect(client_.get(), &DataClient::StatusMessage, this, &DataNetwork::StatusMessage);
 }
 

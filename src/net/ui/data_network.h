@@ -28,6 +28,7 @@ class DataNetwork : public QObject {
     std::array<ChartPage*, kBoardCount> chartPages{};
     std::function<CycleInputs(int board)> cycleInputs;  // what a board's cycle reads
     std::function<void(int board)> showRecord;          // a received record onto the pages
+    std::function<void(int board, const CycleOutcome&)> applyOutcome;  // a cycle's outcome shown
   };
 
   // The logger: the data servers on the network page.

@@ -168,7 +168,10 @@ void MainWindow::BuildControllers() {
         state_, *clientPage_,
         DataNetwork::Viewer{configPages_, chartPages_,
                             [this](int b) { return acquisition_->InputsOf(b); },
-                            [this](int b) { ShowBoardRecord(b); }});
+                            [this](int b) { ShowBoardRecord(b); },
+                            [this](int b, const CycleOutcome& outcome) {
+                              acquisition_->ApplyOutcome(b, outcome);
+                            }});
   } else {
     network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
   }
