@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <cstdio>
 
 #include <stdexcept>
 
@@ -189,6 +190,25 @@ TEST_F(WindowTest, FirstRunExitWritesADefaultSettingsFile) {
   std::memcpy(&saved, bytes.data(), sizeof saved);
   EXPECT_EQ(ReadField(saved.boards[1].jobTitle), "Board B Data");
   EXPECT_EQ(ReadField(saved.boards[0].dataDirectory), ExeDir() + "/Tessar");
+}
+
+// A close confirmed before the start sequence loaded the settings writes
+// nothing: the user's file keeps its bytes and no file appears where none was.
+TEST_F(WindowTest, ACloseBeforeTheSettingsWereLoadedWritesNothing) {
+  for (const bool userFile : {true, false}) {
+    SCOPED_TRACE(userFile ? "with a settings file" : "without one");
+    std::remove(SettingsPath().c_str());
+    if (userFile) WriteSettings(DefaultImage());
+    const auto before = userFile ? ReadBytes(SettingsPath()) : std::vector<unsigned char>{};
+    MainWindow window(kTessarEdition, ExePath(), &dialogs_);
+    window.SetCloseDelayMs(0);
+    window.show();
+    dialogs_.QueueConfirm(true);
+    window.MMExitClick();
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_EQ(FileExists(SettingsPath()), userFile);
+    if (userFile) EXPECT_EQ(ReadBytes(SettingsPath()), before);
+  }
 }
 
 TEST_F(WindowTest, ConfigureMenuShowsThePageAndClearsTheStatus) {

@@ -228,6 +228,7 @@ void MainWindow::StartLogger() {
   // 5. settings
   state_.FirstRun = !LoadSettings(state_.SettingsPath.toStdString(), state_.Settings);
   if (state_.FirstRun) FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
+  settingsLoaded_ = true;
   const BoardSettings& first = state_.Settings.boards[0];
   // 6. language, axis mode, filter length
   state_.KoreanUi = first.englishUi == 0;
@@ -345,9 +346,12 @@ void MainWindow::OrderlyShutdown() {
 }
 
 // The last values of the controls go into the image, which is written. The
-// viewer keeps its own settings file; it never writes the logger's image.
+// viewer keeps its own settings file; it never writes the logger's image. A
+// close before the start sequence loaded the settings (in its first 100 ms, or
+// when the sequence stopped early) writes nothing: the image holds no records
+// then, and writing it would replace the user's file with zeros.
 void MainWindow::SaveSettings() {
-  if (edition_.IsClient()) return;
+  if (edition_.IsClient() || !settingsLoaded_) return;
   config_->GatherForSaving();
   acquisition_->GatherAlarmLimits();
   WriteSettingsImage(state_.SettingsPath.toStdString(), state_.Settings);

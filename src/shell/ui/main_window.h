@@ -126,6 +126,9 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<DataNetwork> network_;
 
   bool started_ = false;   // the start sequence has run
+  // The image holds the records of the settings file or the first run's
+  // defaults: only then may a save write it.
+  bool settingsLoaded_ = false;
   bool shutDown_ = false;  // the orderly shutdown has run
   int closeDelayMs_ = 500;
 };
