@@ -10,6 +10,8 @@
 #include "acquisition/ui/acquisition_controller.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/display_page.h"
+#include "common/error_log.h"
+#include "common/ui/guarded.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/ui/config_controller.h"
 #include "config/ui/config_page.h"
@@ -20,8 +22,6 @@
 #include "net/ui/client_page.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
-#include "common/error_log.h"
-#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -238,10 +238,7 @@ void MainWindow::StartLogger() {
   // 7. every board's record on its pages
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
   // 8. the data directory
-  state_.CurrentDataDirectory = ReadField(first.dataDirectory);
-  if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
-    QDir().mkpath(state_.CurrentDataDirectory);
-  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
+  UseDataDirectory();
   // 9. captions
   ApplyLanguage();
   // 10. from here on the change handlers act
@@ -263,13 +260,20 @@ void MainWindow::StartViewer() {
   FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
   state_.KoreanUi = true;
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
-  state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
-  if (!QDir(state_.CurrentDataDirectory).exists()) QDir().mkpath(state_.CurrentDataDirectory);
-  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
+  UseDataDirectory();
   ApplyLanguage();
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
   network_->StartClient();
+}
+
+// Board A's data directory becomes the current one, created with its
+// missing parents, and is selected on page 1.
+void MainWindow::UseDataDirectory() {
+  state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
+  if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
+    QDir().mkpath(state_.CurrentDataDirectory);
+  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
 }
 
 void MainWindow::ShowBoardRecord(int board) {

@@ -98,6 +98,7 @@ class MainWindow : public QMainWindow {
   void StartLogger();
   void StartViewer();
   void ShowBoardRecord(int board);
+  void UseDataDirectory();
   void ApplyLanguage();
   void PageShown(int index);
   void OrderlyShutdown();
