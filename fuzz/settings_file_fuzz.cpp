@@ -12,6 +12,7 @@
 #include "fuzz_support.h"
 #include "i18n/text_codec.h"
 #include "settings/board_settings.h"
+#include "settings/platform_paths.h"
 #include "settings/settings_fields.h"
 
 using namespace tessar;
@@ -98,12 +99,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   SettingsImage image;
   Require(LoadSettings(path, image), "a readable file is loaded");
-  const auto* loaded = reinterpret_cast<const std::uint8_t*>(&image);
-  const std::size_t kept = std::min(size, kSettingsImageSize);
-  Require(std::memcmp(loaded, data, kept) == 0, "the file's bytes are the image");
-  for (std::size_t i = kept; i < kSettingsImageSize; ++i) {
-    Require(loaded[i] == 0, "a short file leaves the rest zero");
+  // The file's bytes, the rest zero; only an empty data directory, which would
+  // record into the root, becomes the default one.
+  static const std::string defaultDirectory = DefaultDataDirectory("Tessar");
+  SettingsImage expected;
+  std::memset(&expected, 0, sizeof expected);
+  std::memcpy(&expected, data, std::min(size, kSettingsImageSize));
+  if (expected.boards[0].dataDirectory[0] == '\0') {
+    StoreFieldBytes(expected.boards[0].dataDirectory, defaultDirectory);
   }
+  Require(std::memcmp(&image, &expected, sizeof image) == 0,
+          "the image is the file's bytes, the rest zero");
   // Boards the file does not reach are all zeros, as board A of an empty file.
   for (std::size_t b = 0; b < kBoardCount && (b == 0 || b * sizeof(BoardSettings) < size); ++b) {
     ReadRecord(image.boards[b]);

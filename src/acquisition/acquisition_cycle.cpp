@@ -125,11 +125,11 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
   out.checkNetworkLogs = true;
 
   // 9. Record only when the countdown has run out, or for a run's first record.
-  if (run.SampleCount > 0 && frame.RecordCountdown > 0) return out;
+  if (!inputs.recordEveryFrame && run.SampleCount > 0 && frame.RecordCountdown > 0) return out;
   out.recorded = true;
 
   // 10.
-  frame.RecordCountdown = settings.sampleInterval;
+  if (!inputs.recordEveryFrame) frame.RecordCountdown = settings.sampleInterval;
   frame.FrameReady = false;
 
   // 11. Chart point.

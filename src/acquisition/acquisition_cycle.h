@@ -39,6 +39,9 @@ struct CycleInputs {
   bool scrollChart = false;                // the board's ChkScroll box
   bool elapsedAxis = false;                // ElapsedAxis (one for all boards)
   std::filesystem::path dataDirectory;     // CurrentDataDirectory
+  // The viewer records every frame it receives: its pace is the pace of its
+  // data requests, and the record countdown is the poll's.
+  bool recordEveryFrame = false;
   // The alarm check of the converted values (step 6); empty until alarms exist.
   std::function<void(int board, BoardRunState& state)> alarmCheck;
 };

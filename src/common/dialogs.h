@@ -21,8 +21,10 @@ class Dialogs {
   virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value) = 0;
   // A save-file dialog that asks before overwriting; the chosen path, or an
   // empty text when cancelled. `filter` as in "Excel (*.xls);;All (*)".
+  // `defaultSuffix` ("XLS") is added to a name typed without one before the
+  // overwrite question, so the question is asked about the final name.
   virtual QString SaveFileName(const QString& caption, const QString& directory,
-                               const QString& filter) = 0;
+                               const QString& filter, const QString& defaultSuffix = {}) = 0;
   // The short system beep that accompanies a refused input.
   virtual void Beep() = 0;
 };

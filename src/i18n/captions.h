@@ -27,3 +27,14 @@ struct CaptionEntry {
 std::vector<CaptionEntry> KoreanCaptionTable(bool elapsedAxis, bool clientEdition);
 
 }  // namespace tessar
+
+namespace tessar {
+
+// The record browser's own captions (its window and pop-up menu), set when
+// the browser is created in Korean mode.
+std::vector<CaptionEntry> BrowserCaptionTable();
+// The captions of the printed report: in Korean mode the `korean` text of
+// each entry, else the `english` one (entry names are the report's fields).
+std::vector<CaptionEntry> ReportCaptionTable();
+
+}  // namespace tessar

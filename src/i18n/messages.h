@@ -71,6 +71,8 @@ enum class Msg {
   ServerSend,
   UnknownCode,
   TooManyUsers,
+  ListenFailed,
+  ClientDropped,
   // Data client
   InputServerAddress,
   FailedOpening,
@@ -83,6 +85,21 @@ enum class Msg {
   UnknownResponse,
   ConnectCaption,
   DisconnectCaption,
+  // Record browser ("%s" the path, "%d" the number of points)
+  BrowserNoData,
+  BrowserOpenFailed,
+  BrowserUnsupported,
+  BrowserLimitRecordTime,
+  BrowserLimitElapsedTime,
+  BrowserLimitElapsedSeconds,
+  BrowserLoaded,
+  BrowserLoadingRange,
+  BrowserLoadingSelection,
+  BrowserStatisticsTitle,
+  BrowserStatisticsClose,
+  BrowserSaved,
+  BrowserSaveFailed,
+  BrowserPictureFailed,
   kCount
 };
 

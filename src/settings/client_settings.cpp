@@ -1,5 +1,6 @@
 #include "settings/client_settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "i18n/text_codec.h"
@@ -36,6 +37,39 @@ bool LoadClientSettings(const std::string& path, ClientSettings& s) {
 
 bool WriteClientSettings(const std::string& path, const ClientSettings& s) {
   return WriteSettingsBytes(path, &s, sizeof s);
+}
+
+std::vector<std::string> OfferedServerAddresses(const ClientSettings& s) {
+  const int count = std::clamp(s.serverCount, 0, kServerAddressCount);
+  std::vector<std::string> addresses;
+  for (int i = 0; i < count; ++i) {
+    const std::string_view address = FieldBytes(s.serverAddress[i]);
+    if (address.size() > 5) addresses.emplace_back(address);
+  }
+  return addresses;
+}
+
+int RemoteBoardOf(const ClientSettings& s, int board) {
+  const std::int32_t remote = s.remoteBoard[board];
+  return remote >= 0 && remote < kBoardCount ? remote : board;
+}
+
+void StoreServerAddresses(ClientSettings& s, const std::vector<std::string>& addresses) {
+  std::memset(s.serverAddress, 0, sizeof s.serverAddress);
+  int count = 0;
+  for (const std::string& address : addresses) {
+    if (count == kServerAddressCount) break;
+    if (SetServerAddress(s, count, address)) ++count;
+  }
+  s.serverCount = count;
+}
+
+bool StoreClientDataDirectory(ClientSettings& s, const std::string& directory) {
+  if (directory.size() >= kClientDirectorySize || directory.find('\0') != std::string::npos)
+    return false;
+  std::memset(s.clientDataDirectory, 0, sizeof s.clientDataDirectory);
+  StoreFieldBytes(s.clientDataDirectory, directory);
+  return true;
 }
 
 bool SetServerAddress(ClientSettings& s, int index, const std::string& address) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/board_settings.h"
 
@@ -49,6 +50,24 @@ bool LoadClientSettings(const std::string& path, ClientSettings& settings);
 // Writes the 372 bytes through a temporary file renamed over the settings
 // file; false, the old file left whole, when that cannot be done.
 bool WriteClientSettings(const std::string& path, const ClientSettings& settings);
+
+// The addresses offered at start: of the first `serverCount` entries (taken
+// as 0 below zero and as 10 above), those longer than 5 characters, each
+// read no further than its field.
+std::vector<std::string> OfferedServerAddresses(const ClientSettings& settings);
+
+// The server board a local board takes: `remoteBoard`, or the board's own
+// number when the stored one is outside 0..3.
+int RemoteBoardOf(const ClientSettings& settings, int board);
+
+// The address list saved at shutdown: up to 10 entries in order, an entry
+// that does not fit its field (more than 24 bytes) left out; `serverCount`
+// becomes the number stored.
+void StoreServerAddresses(ClientSettings& settings, const std::vector<std::string>& addresses);
+
+// Stores the data directory; a path that does not fit its field keeps the
+// stored one (false).
+bool StoreClientDataDirectory(ClientSettings& settings, const std::string& directory);
 
 // Stores an address into entry `index` of the address list. An address that
 // does not fit its 25-byte field (24 characters and the terminator) is

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "config/ui/config_page.h"
+#include "settings/client_settings.h"
 #include "device/ui/port_list.h"
 #include "common/ui/guarded.h"
 #include "i18n/text_codec.h"
@@ -193,21 +194,30 @@ TEST_F(WindowTest, FirstRunExitWritesADefaultSettingsFile) {
 }
 
 // A close confirmed before the start sequence loaded the settings writes
-// nothing: the user's file keeps its bytes and no file appears where none was.
+// nothing, in either program: the user's file keeps its bytes and no file
+// appears where none was.
 TEST_F(WindowTest, ACloseBeforeTheSettingsWereLoadedWritesNothing) {
-  for (const bool userFile : {true, false}) {
-    SCOPED_TRACE(userFile ? "with a settings file" : "without one");
-    std::remove(SettingsPath().c_str());
-    if (userFile) WriteSettings(DefaultImage());
-    const auto before = userFile ? ReadBytes(SettingsPath()) : std::vector<unsigned char>{};
-    MainWindow window(kTessarEdition, ExePath(), &dialogs_);
-    window.SetCloseDelayMs(0);
-    window.show();
-    dialogs_.QueueConfirm(true);
-    window.MMExitClick();
-    EXPECT_FALSE(window.isVisible());
-    ASSERT_EQ(FileExists(SettingsPath()), userFile);
-    if (userFile) EXPECT_EQ(ReadBytes(SettingsPath()), before);
+  for (const Edition* edition : {&kTessarEdition, &kTessviewEdition}) {
+    const std::string path = (ExePath(*edition) + ".SET").toStdString();
+    for (const bool userFile : {true, false}) {
+      SCOPED_TRACE(path + (userFile ? " present" : " missing"));
+      std::remove(path.c_str());
+      if (userFile) {
+        ClientSettings client;
+        FillClientDefaults(client, "/tmp");
+        ASSERT_TRUE(edition->IsClient() ? WriteClientSettings(path, client)
+                                        : WriteSettingsImage(path, DefaultImage()));
+      }
+      const auto before = userFile ? ReadBytes(path) : std::vector<unsigned char>{};
+      MainWindow window(*edition, ExePath(*edition), &dialogs_);
+      window.SetCloseDelayMs(0);
+      window.show();
+      dialogs_.QueueConfirm(true);
+      window.MMExitClick();
+      EXPECT_FALSE(window.isVisible());
+      ASSERT_EQ(FileExists(path), userFile);
+      if (userFile) EXPECT_EQ(ReadBytes(path), before);
+    }
   }
 }
 
@@ -235,10 +245,10 @@ TEST_F(WindowTest, ViewerEditionShowsItsConnectionGroupsAndHidesTheLoggerControl
   EXPECT_EQ(window.clientPage()->PlClient->text(), QString::fromUtf8("서버 목록"));
   EXPECT_EQ(page.GBIP->title(), QString::fromUtf8("IP 주소"));
   EXPECT_FALSE(window.Timer1()->isActive());
-  // the viewer never writes the logger's settings image
+  // the viewer writes its own settings file, never the logger's image
   dialogs_.QueueConfirm(true);
   window.close();
-  EXPECT_FALSE(FileExists((ExeDir() + "/tessview.SET").toStdString()));
+  EXPECT_EQ(ReadBytes((ExeDir() + "/tessview.SET").toStdString()).size(), kClientSettingsSize);
 }
 
 }  // namespace

@@ -44,8 +44,9 @@ bool ScriptedDialogs::InputQuery(const QString& caption, const QString& prompt, 
   return true;
 }
 
-QString ScriptedDialogs::SaveFileName(const QString& caption, const QString&, const QString&) {
-  calls_.push_back({Kind::SaveFile, caption, {}});
+QString ScriptedDialogs::SaveFileName(const QString& caption, const QString&, const QString&,
+                                      const QString& defaultSuffix) {
+  calls_.push_back({Kind::SaveFile, caption, defaultSuffix});
   if (saveNames_.empty()) return {};
   const QString path = saveNames_.front();
   saveNames_.pop_front();

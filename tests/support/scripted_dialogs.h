@@ -38,8 +38,9 @@ class ScriptedDialogs final : public Dialogs {
   void ShowMessage(const QString& text, const QString& caption = {}) override;
   bool Confirm(const QString& text, const QString& caption) override;
   bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
+  // The call's text is the default suffix given to the dialog.
   QString SaveFileName(const QString& caption, const QString& directory,
-                       const QString& filter) override;
+                       const QString& filter, const QString& defaultSuffix = {}) override;
   void Beep() override;
 
  private:

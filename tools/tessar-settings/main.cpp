@@ -46,10 +46,9 @@ std::size_t KindSize(bool client) { return client ? kClientSettingsSize : kSetti
 // A file of the other kind's exact size: the flag contradicts the file.
 bool OtherKindsSize(std::size_t size, bool client) { return size == KindSize(!client) && size != KindSize(client); }
 
-std::string WrongKindText(const std::string& path, bool client) {
-  return path + " has " + std::to_string(KindSize(!client)) + " bytes, the size of a " +
-         KindName(!client) + " settings file: " +
-         (client ? "leave out --client" : "give --client for a client file");
+std::string OtherKindHint(bool client) {
+  return std::to_string(KindSize(!client)) + " bytes is the size of a " + KindName(!client) +
+         " settings file: " + (client ? "leave out --client" : "give --client for a client file");
 }
 
 void ShowRecord(std::span<const FieldInfo> fields, const unsigned char* record,
@@ -80,14 +79,14 @@ int Show(const std::string& path, bool client) {
   }
   const std::size_t size = KindSize(client);
   if (client && bytes.size() == kSettingsImageSize) {
-    std::cerr << "tessar-settings: " << WrongKindText(path, client) << "\n";
+    std::cerr << "tessar-settings: " << path << ": " << OtherKindHint(client) << "\n";
     return 2;
   }
   if (bytes.size() < size) {
     std::cerr << "tessar-settings: note: " << path << " has " << bytes.size() << " bytes, a "
               << KindName(client) << " settings file has " << size
               << "; the missing bytes read as zero";
-    if (OtherKindsSize(bytes.size(), client)) std::cerr << " (" << WrongKindText(path, client) << ")";
+    if (OtherKindsSize(bytes.size(), client)) std::cerr << " (" << OtherKindHint(client) << ")";
     std::cerr << "\n";
   } else if (bytes.size() > size) {
     std::cerr << "tessar-settings: note: " << path << " is longer than a " << KindName(client)
@@ -138,7 +137,7 @@ int Set(const std::string& path, bool client, const std::vector<std::string>& as
   }
   if (bytes.size() != KindSize(client)) {
     if (OtherKindsSize(bytes.size(), client)) {
-      std::cerr << "tessar-settings: " << WrongKindText(path, client);
+      std::cerr << "tessar-settings: " << path << ": " << OtherKindHint(client);
     } else {
       std::cerr << "tessar-settings: " << path << " has " << bytes.size() << " bytes, not the "
                 << KindSize(client) << " of a " << KindName(client)

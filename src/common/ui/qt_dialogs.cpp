@@ -32,8 +32,13 @@ bool QtDialogs::InputQuery(const QString& caption, const QString& prompt, QStrin
 }
 
 QString QtDialogs::SaveFileName(const QString& caption, const QString& directory,
-                                const QString& filter) {
-  return QFileDialog::getSaveFileName(owner_, caption, directory, filter);
+                                const QString& filter, const QString& defaultSuffix) {
+  QFileDialog dialog(owner_, caption, directory, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
 }
 
 void QtDialogs::Beep() { QApplication::beep(); }

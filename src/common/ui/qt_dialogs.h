@@ -17,7 +17,7 @@ class QtDialogs final : public Dialogs {
   bool Confirm(const QString& text, const QString& caption) override;
   bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
   QString SaveFileName(const QString& caption, const QString& directory,
-                       const QString& filter) override;
+                       const QString& filter, const QString& defaultSuffix = {}) override;
   void Beep() override;
 
  private:

@@ -48,6 +48,10 @@ ClientPage::ClientPage(const QString& listCaption, QWidget* parent) : QWidget(pa
   column(PlClient, MemoC, listCaption, "PlClient", "MemoC", 1);
   column(PlRLog, MemoR, QStringLiteral("Receive Log"), "PlRLog", "MemoR", 2);
   column(PlSLog, MemoS, QStringLiteral("Send Log"), "PlSLog", "MemoS", 2);
+  // Where no acquisition cycle empties the logs (a logger without devices
+  // serving busy clients), they keep their latest lines only.
+  MemoR->setMaximumBlockCount(kNetworkLogBound);
+  MemoS->setMaximumBlockCount(kNetworkLogBound);
   page->addLayout(columns, 1);
 }
 

@@ -11,6 +11,9 @@
 
 namespace tessar {
 
+// Lines MemoR and MemoS keep at most.
+inline constexpr int kNetworkLogBound = 1000;
+
 class ClientPage : public QWidget {
   Q_OBJECT
  public:

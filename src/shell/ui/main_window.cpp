@@ -142,7 +142,17 @@ void MainWindow::BuildControllers() {
         return controls;
       },
       clientPage_->MemoR, clientPage_->MemoS);
-  network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
+  if (edition_.IsClient()) {
+    network_ = std::make_unique<DataNetwork>(
+        state_, *clientPage_,
+        DataNetwork::Viewer{configPages_, chartPages_,
+                            [this](int b) { return acquisition_->InputsOf(b); },
+                            [this](int b) { ShowBoardRecord(b); }});
+  } else {
+    network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
+  }
+  connect(network_.get(), &DataNetwork::StatusMessage, this,
+          Guarded(network_.get(), [this](const QString& text) { SetStatus(text); }));
   if (!edition_.usesSerialPorts) return;
   boards_ = std::make_unique<BoardLinkController>(
       state_.ExeDirectory + QStringLiteral("/ports"),
@@ -172,8 +182,13 @@ void MainWindow::ConnectPages() {
     connect(page->RgTC, &RadioGroup::itemClicked, this,
             Guarded(page->RgTC, [this, b] { RgTC1Click(b); }));
     // the interval is stored at once and restarts the board's record countdown
-    connect(page->UDInt, &QSpinBox::valueChanged, this, Guarded(page->UDInt, [this, b](int at) {
-              if (state_.UiReady) acquisition_->SetSampleInterval(b, at);
+    connect(page->UDInt, &QSpinBox::valueChanged, this, Guarded(page->UDInt, [this, b](int position) {
+              if (!state_.UiReady) return;
+              if (edition_.IsClient()) {  // the viewer's interval is its poll interval
+                network_->SetPollInterval(b, position);
+              } else {
+                acquisition_->SetSampleInterval(b, position);
+              }
             }));
     connect(page->BtnGet, &QPushButton::clicked, this, Guarded(page->BtnGet, [this, page, b] {
               if (boards_) boards_->GetConfigure(b, page->CBPort->currentIndex(),
@@ -238,7 +253,7 @@ void MainWindow::StartLogger() {
   // 7. every board's record on its pages
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
   // 8. the data directory
-  UseDataDirectory();
+  UseDataDirectory(ReadField(first.dataDirectory));
   // 9. captions
   ApplyLanguage();
   // 10. from here on the change handlers act
@@ -254,23 +269,24 @@ void MainWindow::StartLogger() {
   if (boards_) boards_->OpenBoardPorts();
 }
 
-// The viewer's own settings file and Timer2 come with the network work.
-// Until then the viewer starts on the defaults and writes no settings file.
+// The viewer's start in place of steps 5 to 12: its own settings file,
+// default records until a server sends its own, Timer2 only.
 void MainWindow::StartViewer() {
+  network_->LoadClientSettings();
+  settingsLoaded_ = true;
   FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
-  state_.KoreanUi = true;
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
-  UseDataDirectory();
+  UseDataDirectory(network_->ClientDataDirectory());
   ApplyLanguage();
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
-  network_->StartClient();
+  timer2_->start();
 }
 
-// Board A's data directory becomes the current one, created with its
+// The data directory of the run becomes the current one, created with its
 // missing parents, and is selected on page 1.
-void MainWindow::UseDataDirectory() {
-  state_.CurrentDataDirectory = ReadField(state_.Settings.boards[0].dataDirectory);
+void MainWindow::UseDataDirectory(const QString& path) {
+  state_.CurrentDataDirectory = path;
   if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
     QDir().mkpath(state_.CurrentDataDirectory);
   configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
@@ -350,12 +366,16 @@ void MainWindow::OrderlyShutdown() {
 }
 
 // The last values of the controls go into the image, which is written. The
-// viewer keeps its own settings file; it never writes the logger's image. A
+// viewer writes its own settings file instead, never the logger's image. A
 // close before the start sequence loaded the settings (in its first 100 ms, or
 // when the sequence stopped early) writes nothing: the image holds no records
 // then, and writing it would replace the user's file with zeros.
 void MainWindow::SaveSettings() {
-  if (edition_.IsClient() || !settingsLoaded_) return;
+  if (!settingsLoaded_) return;
+  if (edition_.IsClient()) {
+    network_->SaveClientSettings();
+    return;
+  }
   config_->GatherForSaving();
   acquisition_->GatherAlarmLimits();
   WriteSettingsImage(state_.SettingsPath.toStdString(), state_.Settings);

@@ -69,6 +69,8 @@ class MainWindow : public QMainWindow {
 
   // The five serial channels; null in the viewer, which opens no serial port.
   DeviceLink* deviceLink() const;
+  // The data servers (logger) or the data client (viewer).
+  DataNetwork& network() const { return *network_; }
 
   void SetStatus(const QString& text) { sbar_->showMessage(text); }
   QString Message(Msg id) const { return MessageText(id, state_.KoreanUi); }
@@ -98,7 +100,7 @@ class MainWindow : public QMainWindow {
   void StartLogger();
   void StartViewer();
   void ShowBoardRecord(int board);
-  void UseDataDirectory();
+  void UseDataDirectory(const QString& path);
   void ApplyLanguage();
   void PageShown(int index);
   void OrderlyShutdown();

@@ -1,6 +1,11 @@
 #include "shell/ui/run_program.h"
 
+#include <QTimer>
+
 #include "common/error_log.h"
+#include "net/ui/data_client.h"
+#include "net/ui/data_network.h"
+#include "net/ui/network_options.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/tessar_application.h"
 
@@ -14,6 +19,10 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   // errors raised before the window exists go to the same log
   SetProgramErrorLog(ErrorLogPath(exeDirectory, edition.errorLogName));
   MainWindow window(edition, QApplication::applicationFilePath());
+  const NetworkOptions network = ParseNetworkOptions(QApplication::arguments());
+  ApplyNetworkOptions(network, window.network().Server(), window.network().Client());
+  if (network.connectAtStart && window.network().Client())  // once the start sequence has run
+    QTimer::singleShot(500, &window, [&window] { window.network().Client()->ConnectAll(); });
   window.show();
   return app.exec();
 }

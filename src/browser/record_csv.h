@@ -1,0 +1,22 @@
+// Recordings as CSV for scripts (UTF-8, RFC 4180): a header line
+// "time,elapsed_s,<channel names>", then one line per point with the record
+// time as local "YYYY-MM-DDTHH:MM:SS.mmm", the seconds since the start with
+// three decimals and every value in the shortest form that reads back as the
+// same double; a point without data is an empty cell.
+#pragma once
+
+#include <QString>
+#include <ostream>
+#include <string>
+
+#include "browser/chart_data.h"
+
+namespace tessar {
+
+// `data` holds points on the record-time axis; `start` is the load's start.
+void WriteRecordsCsv(const ChartData& data, double start, std::ostream& out);
+
+// A field quoted as RFC 4180 needs it (comma, quote, CR or LF inside).
+std::string CsvField(const std::string& text);
+
+}  // namespace tessar

@@ -1,0 +1,752 @@
+#include "browser/ui/browser_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStorageInfo>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+
+#include "acquisition/program_state.h"
+#include "browser/browser_export.h"
+#include "browser/ui/title_dialog.h"
+#include "common/clock.h"
+#include "common/date_time.h"
+#include "common/dialogs.h"
+#include "common/ui/radio_group.h"
+#include "device/frame_state.h"
+#include "i18n/captions.h"
+#include "i18n/ui/caption_setter.h"
+
+namespace tessar {
+
+namespace {
+
+// AcquisitionHold for the duration of a browser operation, released at its
+// end however it ends; an operation inside another (the markers reset by a
+// load) leaves the outer one's hold in place.
+using HoldWhileWorking = ScopedAcquisitionHold;
+
+struct SeriesLook {
+  QRgb colour;
+  Qt::PenStyle style;
+  qreal width;
+  qreal markerSize;
+};
+constexpr SeriesLook kLooks[kBrowserSeriesCount] = {
+    {0x0449BB, Qt::SolidLine, 1, 6},      {0xED1C24, Qt::SolidLine, 2, 5},
+    {0x009600, Qt::DashLine, 2, 6},       {0xC602B6, Qt::DotLine, 1, 6},
+    {0x5D5151, Qt::DashDotLine, 3, 5},    {0xEC9123, Qt::DashDotDotLine, 2, 6},
+    {0x21AEA0, Qt::DotLine, 2, 6},        {0x400080, Qt::DotLine, 2, 6},
+    {0x808000, Qt::DotLine, 2, 6},
+};
+
+struct AxisTitle {
+  const char* english;
+  const char* korean;
+};
+constexpr AxisTitle kAxisTitles[3] = {
+    {"Record Time(hh:mm:ss)", "기록시각(hh:mm:ss)"},
+    {"Time(hh:mm:ss)", "경과시간(hh:mm:ss)"},
+    {" Time (sec)", "경과시간(초)"},
+};
+
+const QString kFilters[][2] = {
+    {QStringLiteral("All files (*.*)"), QStringLiteral("*.*")},
+    {QStringLiteral("ORV file(*.ORV)"), QStringLiteral("*.ORV")},
+    {QStringLiteral("TXT file(*.TXT)"), QStringLiteral("*.TXT")},
+};
+
+// The elapsed axis shows a span as a time of day after this midnight.
+const double kElapsedBase = EncodeDateTime({2000, 1, 1});
+
+template <typename T>
+T* Named(T* object, const QString& name) {
+  object->setObjectName(name);
+  return object;
+}
+
+QString Printf(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return QString::fromLatin1(text);
+}
+
+}  // namespace
+
+BrowserWindow::BrowserWindow(ProgramState& state, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), state_(state), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("FormB"));
+  setWindowTitle(QStringLiteral("Browser"));
+  setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(1024, 736);
+  showReport = [this](ReportForm& form) { form.ShowPreview(this); };
+  BuildControls();
+  FormCreate();
+}
+
+BrowserWindow::~BrowserWindow() { AcquisitionHold = false; }
+
+void BrowserWindow::Open(ProgramState& state, Dialogs& dialogs, QWidget* owner) {
+  auto* browser = new BrowserWindow(state, dialogs, owner);
+  browser->setAttribute(Qt::WA_DeleteOnClose);
+  browser->exec();
+}
+
+QString BrowserWindow::Text(Msg id) const { return MessageText(id, state_.KoreanUi); }
+
+void BrowserWindow::BuildControls() {
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(4, 4, 4, 0);
+  auto* body = new QHBoxLayout;
+  root->addLayout(body, 1);
+
+  // Left: titles, chart, controls under it.
+  auto* left = new QVBoxLayout;
+  body->addLayout(left, 1);
+  auto* top = new QHBoxLayout;
+  LblName = Named(new QLabel(QStringLiteral("Data Chart")), QStringLiteral("LblName"));
+  QFont big = LblName->font();
+  big.setPointSize(big.pointSize() + 4);
+  big.setBold(true);
+  LblName->setFont(big);
+  LblStart = Named(new QLabel(QStringLiteral("Start Time")), QStringLiteral("LblStart"));
+  top->addWidget(LblName, 1);
+  top->addWidget(LblStart);
+  left->addLayout(top);
+
+  chart_ = new QChart;
+  chart_->setBackgroundBrush(Qt::white);
+  chart_->setPlotAreaBackgroundBrush(Qt::white);
+  chart_->setPlotAreaBackgroundVisible(true);
+  QFont titleFont = chart_->titleFont();
+  titleFont.setBold(true);
+  chart_->setTitleFont(titleFont);
+  chart_->setTitleBrush(QBrush(Qt::blue));
+  chart_->setTitle(QStringLiteral("Data Chart"));
+  chart_->legend()->setAlignment(Qt::AlignRight);
+  timeAxis_ = new QDateTimeAxis;
+  timeAxis_->setFormat(QStringLiteral("hh:mm:ss"));
+  timeAxis_->setTitleText(QStringLiteral("Time"));
+  secondsAxis_ = new QValueAxis;
+  secondsAxis_->setLabelFormat(QStringLiteral("%.0f"));
+  AxisY = new QValueAxis;
+  AxisY->setTitleText(QStringLiteral("y"));
+  chart_->addAxis(timeAxis_, Qt::AlignBottom);
+  chart_->addAxis(AxisY, Qt::AlignLeft);
+  for (int i = 0; i < kBrowserSeriesCount; ++i) {
+    auto* s = new QLineSeries;
+    s->setName(data_.titles[i]);
+    QPen pen(QColor::fromRgb(kLooks[i].colour), kLooks[i].width, kLooks[i].style);
+    s->setPen(pen);
+    s->setMarkerSize(kLooks[i].markerSize);
+    chart_->addSeries(s);
+    s->attachAxis(timeAxis_);
+    s->attachAxis(AxisY);
+    Series[i] = s;
+  }
+  ChartD = Named(new QChartView(chart_), QStringLiteral("ChartD"));
+  ChartD->setRenderHint(QPainter::Antialiasing);
+  ChartD->setCursor(Qt::CrossCursor);
+  ChartD->setMouseTracking(true);
+  ChartD->viewport()->setMouseTracking(true);
+  ChartD->viewport()->installEventFilter(this);
+  left->addWidget(ChartD, 1);
+
+  Memo1 = Named(new QPlainTextEdit(ChartD), QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setGeometry(60, 60, 420, 240);
+  Memo1->viewport()->installEventFilter(this);
+  Memo1->hide();
+
+  auto* under = new QHBoxLayout;
+  GroupBox1 = Named(new QGroupBox(QStringLiteral("Channel Visible")), QStringLiteral("GroupBox1"));
+  auto* boxes = new QGridLayout(GroupBox1);
+  for (int i = 0; i < kBrowserSeriesCount; ++i) {
+    CheckBox[i] = Named(new QCheckBox(QStringLiteral("CH%1").arg(i)), QStringLiteral("CheckBox%1").arg(i));
+    CheckBox[i]->setChecked(true);
+    CheckBox[i]->setProperty("Tag", i);
+    boxes->addWidget(CheckBox[i], 0, i);
+    connect(CheckBox[i], &QCheckBox::clicked, this, [this, i] { CheckBox0Click(i); });
+  }
+  ChkViewP1 = Named(new QCheckBox(QStringLiteral("View Point")), QStringLiteral("ChkViewP1"));
+  boxes->addWidget(ChkViewP1, 0, kBrowserSeriesCount);
+  left->addWidget(GroupBox1);
+  left->addLayout(under);
+
+  auto* readout = new QGridLayout;
+  LblSN = Named(new QLabel(QStringLiteral("Serial Number : ")), QStringLiteral("LblSN"));
+  LblSer = Named(new QLabel, QStringLiteral("LblSer"));
+  LblX = Named(new QLabel(QStringLiteral("X")), QStringLiteral("LblX"));
+  LblY = Named(new QLabel(QStringLiteral("Y")), QStringLiteral("LblY"));
+  readout->addWidget(LblSN, 0, 0);
+  readout->addWidget(LblSer, 0, 1);
+  readout->addWidget(LblX, 1, 0, 1, 2);
+  readout->addWidget(LblY, 2, 0, 1, 2);
+  under->addLayout(readout);
+
+  auto* zoom = new QGridLayout;
+  BtZoomIn = Named(new QPushButton(QStringLiteral("Zoom In")), QStringLiteral("BtZoomIn"));
+  BtZoomOut = Named(new QPushButton(QStringLiteral("Zoom Out")), QStringLiteral("BtZoomOut"));
+  BtAuto = Named(new QPushButton(QStringLiteral("Auto")), QStringLiteral("BtAuto"));
+  BtSmth = Named(new QPushButton(QStringLiteral("Smoothing")), QStringLiteral("BtSmth"));
+  zoom->addWidget(BtZoomIn, 0, 0);
+  zoom->addWidget(BtZoomOut, 0, 1);
+  zoom->addWidget(BtAuto, 1, 0);
+  zoom->addWidget(BtSmth, 1, 1);
+  under->addLayout(zoom);
+
+  GBSample = Named(new QGroupBox(QStringLiteral("Subsampling")), QStringLiteral("GBSample"));
+  auto* sample = new QHBoxLayout(GBSample);
+  UpDown1 = Named(new QSpinBox, QStringLiteral("UpDown1"));
+  UpDown1->setRange(1, 100);
+  UpDown1->setValue(1);
+  sample->addWidget(UpDown1);
+  under->addWidget(GBSample);
+
+  RGX = Named(new RadioGroup(QStringLiteral("X Axis"),
+                             {QStringLiteral("Record Time (hh:mm:ss)"), QStringLiteral("Elapse Time (hh:mm:ss)"),
+                              QStringLiteral("Elapse Time (sec)")},
+                             1),
+              QStringLiteral("RGX"));
+  for (int i = 0; i < RGX->count(); ++i) RGX->button(i)->setObjectName(QStringLiteral("RGX%1").arg(i));
+  RGX->setItemIndex(0);
+  under->addWidget(RGX);
+
+  // Right: range selection, file selection, export buttons.
+  auto* right = new QVBoxLayout;
+  body->addLayout(right);
+  GBDate = Named(new QGroupBox(QStringLiteral("Date/Time")), QStringLiteral("GBDate"));
+  auto* date = new QGridLayout(GBDate);
+  date->addWidget(Named(new QLabel(QStringLiteral("Device")), QStringLiteral("LblPort")), 0, 0);
+  CBSel = Named(new QComboBox, QStringLiteral("CBSel"));
+  CBSel->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
+  date->addWidget(CBSel, 0, 1, 1, 3);
+  date->addWidget(Named(new QLabel(QStringLiteral("Start Date")), QStringLiteral("LblSDate")), 1, 0);
+  DateTimePicker1 = Named(new QDateEdit, QStringLiteral("DateTimePicker1"));
+  DateTimePicker1->setCalendarPopup(true);
+  DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  DateTimePicker1->setMinimumWidth(108);
+  date->addWidget(DateTimePicker1, 1, 1);
+  date->addWidget(Named(new QLabel(QStringLiteral("Time")), QStringLiteral("LblSTime")), 1, 2);
+  UDStart = Named(new QSpinBox, QStringLiteral("UDStart"));
+  UDStart->setRange(0, 23);
+  date->addWidget(UDStart, 1, 3);
+  date->addWidget(Named(new QLabel(QStringLiteral("End Date")), QStringLiteral("LblEDate")), 2, 0);
+  DateTimePicker2 = Named(new QDateEdit, QStringLiteral("DateTimePicker2"));
+  DateTimePicker2->setCalendarPopup(true);
+  DateTimePicker2->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  DateTimePicker2->setMinimumWidth(108);
+  date->addWidget(DateTimePicker2, 2, 1);
+  date->addWidget(Named(new QLabel(QStringLiteral("Time")), QStringLiteral("LblETime")), 2, 2);
+  UDEnd = Named(new QSpinBox, QStringLiteral("UDEnd"));
+  UDEnd->setRange(0, 23);
+  date->addWidget(UDEnd, 2, 3);
+  BtnDraw = Named(new QPushButton(QStringLiteral("Draw Chart")), QStringLiteral("BtnDraw"));
+  date->addWidget(BtnDraw, 3, 0, 1, 4);
+  right->addWidget(GBDate);
+
+  DriveComboBox1 = Named(new QComboBox, QStringLiteral("DriveComboBox1"));
+  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+    if (volume.isValid() && volume.isReady()) DriveComboBox1->addItem(volume.rootPath());
+  right->addWidget(DriveComboBox1);
+  directories_ = new QFileSystemModel(this);
+  directories_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+  directories_->setRootPath(QDir::rootPath());
+  DirectoryListBox1 = Named(new QTreeView, QStringLiteral("DirectoryListBox1"));
+  DirectoryListBox1->setModel(directories_);
+  for (int c = 1; c < directories_->columnCount(); ++c) DirectoryListBox1->hideColumn(c);
+  DirectoryListBox1->setHeaderHidden(true);
+  right->addWidget(DirectoryListBox1, 1);
+  FileListBox1 = Named(new QListWidget, QStringLiteral("FileListBox1"));
+  FileListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  right->addWidget(FileListBox1, 1);
+  FilterComboBox1 = Named(new QComboBox, QStringLiteral("FilterComboBox1"));
+  for (const auto& filter : kFilters) FilterComboBox1->addItem(filter[0], filter[1]);
+  right->addWidget(FilterComboBox1);
+
+  auto* exports = new QGridLayout;
+  BtTXT = Named(new QPushButton(QStringLiteral("Save as TXT")), QStringLiteral("BtTXT"));
+  BtXLS = Named(new QPushButton(QStringLiteral("Save as XLS")), QStringLiteral("BtXLS"));
+  BtClipboard = Named(new QPushButton(QStringLiteral("Clipboard")), QStringLiteral("BtClipboard"));
+  BtPrint = Named(new QPushButton(QStringLiteral("Print Chart")), QStringLiteral("BtPrint"));
+  BtClose = Named(new QPushButton(QStringLiteral("Close")), QStringLiteral("BtClose"));
+  exports->addWidget(BtTXT, 0, 0);
+  exports->addWidget(BtXLS, 0, 1);
+  exports->addWidget(BtClipboard, 1, 0);
+  exports->addWidget(BtPrint, 1, 1);
+  exports->addWidget(BtClose, 2, 0, 1, 2);
+  right->addLayout(exports);
+  for (QWidget* w : {static_cast<QWidget*>(GBDate), static_cast<QWidget*>(DriveComboBox1)})
+    w->setFixedWidth(270);
+  DirectoryListBox1->setFixedWidth(270);
+  FileListBox1->setFixedWidth(270);
+
+  SBar = Named(new QStatusBar, QStringLiteral("SBar"));
+  SBar->setSizeGripEnabled(false);
+  root->addWidget(SBar);
+
+  PM2 = Named(new QMenu(this), QStringLiteral("PM2"));
+  Copy1 = Named(PM2->addAction(QStringLiteral("Copy to Clipboard")), QStringLiteral("Copy1"));
+  ModifyTitles1 = Named(PM2->addAction(QStringLiteral("Modify Titles")), QStringLiteral("ModifyTitles1"));
+  GetAverage1 = Named(PM2->addAction(QStringLiteral("Get Average")), QStringLiteral("GetAverage1"));
+
+  connect(BtnDraw, &QPushButton::clicked, this, &BrowserWindow::BtnDrawClick);
+  connect(FileListBox1, &QListWidget::itemDoubleClicked, this, &BrowserWindow::FileListBox1DblClick);
+  connect(RGX, &RadioGroup::itemClicked, this, &BrowserWindow::FileListBox1DblClick);
+  connect(FilterComboBox1, &QComboBox::activated, this, &BrowserWindow::FilterComboBox1Change);
+  connect(DirectoryListBox1, &QTreeView::clicked, this,
+          [this](const QModelIndex& index) { SetFileListDirectory(directories_->filePath(index)); });
+  connect(BtZoomIn, &QPushButton::clicked, this, &BrowserWindow::BtZoomInClick);
+  connect(BtZoomOut, &QPushButton::clicked, this, &BrowserWindow::BtZoomOutClick);
+  connect(BtAuto, &QPushButton::clicked, this, &BrowserWindow::BtAutoClick);
+  connect(BtSmth, &QPushButton::clicked, this, &BrowserWindow::BtSmthClick);
+  connect(ChkViewP1, &QCheckBox::clicked, this, &BrowserWindow::ChkViewP1Click);
+  connect(UpDown1, &QSpinBox::valueChanged, this, &BrowserWindow::UpDown1Click);
+  connect(BtTXT, &QPushButton::clicked, this, &BrowserWindow::BtTXTClick);
+  connect(BtXLS, &QPushButton::clicked, this, &BrowserWindow::BtXLSClick);
+  connect(BtClipboard, &QPushButton::clicked, this, &BrowserWindow::BtClipboardClick);
+  connect(BtPrint, &QPushButton::clicked, this, &BrowserWindow::BtPrintClick);
+  connect(BtClose, &QPushButton::clicked, this, &QDialog::close);
+  connect(Copy1, &QAction::triggered, this, &BrowserWindow::BtClipboardClick);
+  connect(ModifyTitles1, &QAction::triggered, this, &BrowserWindow::ModifyTitles1Click);
+  connect(GetAverage1, &QAction::triggered, this, &BrowserWindow::GetAverage1Click);
+}
+
+void BrowserWindow::FormCreate() {
+  if (state_.KoreanUi) ApplyKoreanCaptions(this, BrowserCaptionTable());
+  SetFileListDirectory(state_.CurrentDataDirectory);
+  const CalendarTime now = DecodeDateTime(Now());
+  const QDate today(now.year, now.month, now.day);
+  DateTimePicker1->setDate(today);
+  DateTimePicker2->setDate(today);
+  UDStart->setValue(now.hour);
+  UDEnd->setValue(now.hour);
+  CBSel->setCurrentIndex(0);
+  FilterComboBox1->setCurrentIndex(1);
+  FilterComboBox1Change();
+  timeAxis_->setTitleText(QString::fromUtf8(state_.KoreanUi ? "기록시각(시:분:초)" : kAxisTitles[0].english));
+  move(0, 0);
+}
+
+void BrowserWindow::SetFileListDirectory(const QString& directory) {
+  fileDirectory_ = directory;
+  const QModelIndex index = directories_->index(directory);
+  if (index.isValid()) {
+    DirectoryListBox1->setCurrentIndex(index);
+    DirectoryListBox1->scrollTo(index);
+  }
+  FillFileList();
+}
+
+void BrowserWindow::FillFileList() {
+  FileListBox1->clear();
+  const QString mask = FilterComboBox1->currentData().toString();
+  QDir dir(fileDirectory_);
+  const QStringList names =
+      dir.entryList(mask == QStringLiteral("*.*") ? QStringList{} : QStringList{mask},
+                    QDir::Files, QDir::Name | QDir::IgnoreCase);
+  FileListBox1->addItems(names);
+}
+
+void BrowserWindow::FilterComboBox1Change() { FillFileList(); }
+
+void BrowserWindow::SetBrowserButtonsEnabled(bool enabled) {
+  for (QWidget* w : std::initializer_list<QWidget*>{BtZoomIn, BtZoomOut, BtAuto, BtSmth, UpDown1, RGX,
+                                                    BtXLS, BtTXT, BtnDraw, BtClipboard, BtPrint})
+    w->setEnabled(enabled);
+}
+
+AxisMode BrowserWindow::mode() const { return static_cast<AxisMode>(std::max(0, RGX->itemIndex())); }
+
+void BrowserWindow::BtnDrawClick() {
+  if (loading_) return;
+  FilterComboBox1->setCurrentIndex(1);
+  FillFileList();
+  Memo1->hide();
+  SetBrowserButtonsEnabled(false);
+  HoldWhileWorking hold;
+  const QDate startDate = DateTimePicker1->date(), endDate = DateTimePicker2->date();
+  const auto dayOf = [](const QDate& d) {
+    return static_cast<long long>(EncodeDateTime({d.year(), d.month(), d.day()}));
+  };
+  const long long start = dayOf(startDate) * 24 + UDStart->value();
+  const long long end = dayOf(endDate) * 24 + UDEnd->value();
+  const QString dataDirectory = state_.CurrentDataDirectory;
+  const QStorageInfo volume(dataDirectory);
+  const int drive = DriveComboBox1->findText(volume.rootPath());
+  if (drive >= 0) DriveComboBox1->setCurrentIndex(drive);
+  const std::vector<std::filesystem::path> files =
+      RangeFileList(dataDirectory.toStdString(), CBSel->currentText().at(0).toLatin1(), start, end);
+  if (!files.empty()) SetFileListDirectory(QString::fromStdString(files.back().parent_path().string()));
+  SetStatus(Text(Msg::BrowserLoadingRange));
+  LoadRecordFiles(files);
+  SetBrowserButtonsEnabled(true);
+}
+
+void BrowserWindow::FileListBox1DblClick() {
+  if (loading_) return;
+  SetBrowserButtonsEnabled(false);
+  HoldWhileWorking hold;
+  SetStatus(Text(Msg::BrowserLoadingSelection));
+  data_.Clear();
+  FillSeries();
+  std::vector<std::filesystem::path> files;
+  for (int i = 0; i < FileListBox1->count(); ++i) {
+    QListWidgetItem* item = FileListBox1->item(i);
+    if (!item->isSelected() || !item->text().toUpper().endsWith(QStringLiteral(".ORV"))) continue;
+    files.emplace_back((fileDirectory_ + QLatin1Char('/') + item->text()).toStdString());
+  }
+  LoadRecordFiles(files);
+  SetBrowserButtonsEnabled(true);
+}
+
+void BrowserWindow::LoadRecordFiles(const std::vector<std::filesystem::path>& files) {
+  if (files.empty()) {
+    SetStatus(Text(Msg::BrowserNoData));
+    return;
+  }
+  data_.Clear();
+  active_.fill(false);
+  ChkViewP1->setChecked(false);
+  ChkViewP1Click();
+  FillSeries();
+
+  LoadRequest request;
+  request.files = files;
+  request.mode = mode();
+  request.subsampling = UpDown1->value();
+  request.pump = [] { QCoreApplication::processEvents(); };
+  loading_ = true;
+  LoadResult result = tessar::LoadRecordFiles(request);
+  loading_ = false;
+  if (result.status == LoadStatus::OpenFailed || result.status == LoadStatus::Unsupported) {
+    SetStatus(LoadStatusText(result, request.mode, state_.KoreanUi));
+    return;
+  }
+
+  data_ = std::move(result.data);
+  loadedMode_ = request.mode;
+  loadStart_ = result.header.startTime;
+  const bool nine = data_.channelCount == 9;
+  CheckBox[7]->setEnabled(nine);
+  CheckBox[8]->setEnabled(nine);
+  const RecordHeaderInfo& h = result.header;
+  LblName->setText(h.titles[0]);
+  chart_->setTitle(h.titles[1]);
+  AxisY->setTitleText(h.titles[3]);
+  LblSer->setText(h.serialNumber);
+  LblStart->setText(QString::fromStdString(FormatDateTime(h.startTime)));
+  SetUpXAxis();  // the third caption gives way to the axis mode's title at once
+  for (int i = 0; i < kBrowserSeriesCount; ++i)
+    active_[i] = i < data_.channelCount && CheckBox[i]->isChecked();
+  FillSeries();
+  AutoRanges();
+  Zoom(95);
+  const QString status = LoadStatusText(result, request.mode, state_.KoreanUi);
+  if (!status.isEmpty()) SetStatus(status);
+}
+
+void BrowserWindow::SetUpXAxis() {
+  QAbstractAxis* wanted = loadedMode_ == AxisMode::ElapsedSeconds ? static_cast<QAbstractAxis*>(secondsAxis_)
+                                                                  : static_cast<QAbstractAxis*>(timeAxis_);
+  if (!chart_->axes(Qt::Horizontal).contains(wanted)) {
+    QAbstractAxis* other = wanted == timeAxis_ ? static_cast<QAbstractAxis*>(secondsAxis_)
+                                               : static_cast<QAbstractAxis*>(timeAxis_);
+    chart_->removeAxis(other);
+    chart_->addAxis(wanted, Qt::AlignBottom);
+    for (QLineSeries* s : Series) s->attachAxis(wanted);
+  }
+  const AxisTitle& title = kAxisTitles[static_cast<int>(loadedMode_)];
+  wanted->setTitleText(QString::fromUtf8(state_.KoreanUi ? title.korean : title.english));
+}
+
+double BrowserWindow::ToAxis(double x) const {
+  switch (loadedMode_) {
+    case AxisMode::RecordTime:
+      return static_cast<double>(FromDayCount(x).toMSecsSinceEpoch());
+    case AxisMode::ElapsedTime:
+      return static_cast<double>(FromDayCount(kElapsedBase).toMSecsSinceEpoch()) + x * 86400000.0;
+    case AxisMode::ElapsedSeconds:
+      break;
+  }
+  return x;
+}
+
+double BrowserWindow::FromAxis(double v) const {
+  switch (loadedMode_) {
+    case AxisMode::RecordTime:
+      return ToDayCount(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(v)));
+    case AxisMode::ElapsedTime:
+      return (v - static_cast<double>(FromDayCount(kElapsedBase).toMSecsSinceEpoch())) / 86400000.0;
+    case AxisMode::ElapsedSeconds:
+      break;
+  }
+  return v;
+}
+
+void BrowserWindow::FillSeries() {
+  for (int i = 0; i < kBrowserSeriesCount; ++i) {
+    QList<QPointF> points;
+    const std::vector<double>& y = data_.y[i];
+    points.reserve(static_cast<qsizetype>(y.size()));
+    for (std::size_t j = 0; j < y.size() && j < data_.x.size(); ++j) points.append({ToAxis(data_.x[j]), y[j]});
+    Series[i]->replace(points);
+    Series[i]->setName(data_.titles[i]);
+    Series[i]->setVisible(active_[i]);
+  }
+}
+
+void BrowserWindow::AutoRanges() {
+  xRange_ = DataRange(data_.x);
+  bool any = false;
+  for (int i = 0; i < kBrowserSeriesCount; ++i) {
+    if (!active_[i] || data_.y[i].empty()) continue;
+    const AxisRange r = DataRange(data_.y[i]);
+    yRange_ = any ? AxisRange{std::min(yRange_.min, r.min), std::max(yRange_.max, r.max)} : r;
+    any = true;
+  }
+  if (!any) yRange_ = {0, 1};
+  // A single point (or a flat line) still gets an axis that can be read.
+  if (xRange_.max <= xRange_.min) {
+    const double pad = loadedMode_ == AxisMode::ElapsedSeconds ? 1.0 : 1.0 / 86400.0;
+    xRange_ = {xRange_.min - pad, xRange_.max + pad};
+  }
+  if (yRange_.max <= yRange_.min) yRange_ = {yRange_.min - 1, yRange_.max + 1};
+  ApplyRanges();
+}
+
+void BrowserWindow::ApplyRanges() {
+  if (loadedMode_ == AxisMode::ElapsedSeconds) {
+    secondsAxis_->setRange(xRange_.min, xRange_.max);
+  } else {
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToAxis(xRange_.min))),
+                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToAxis(xRange_.max))));
+  }
+  AxisY->setRange(yRange_.min, yRange_.max);
+}
+
+void BrowserWindow::Zoom(double percent) {
+  xRange_ = Zoomed(xRange_, percent);
+  yRange_ = Zoomed(yRange_, percent);
+  ApplyRanges();
+}
+
+void BrowserWindow::ChangeRanges(const std::function<void()>& change) {
+  SBar->clearMessage();
+  SetBrowserButtonsEnabled(false);
+  HoldWhileWorking hold;
+  change();
+  SetBrowserButtonsEnabled(true);
+}
+
+void BrowserWindow::BtZoomInClick() {
+  ChangeRanges([this] { Zoom(110); });
+}
+
+void BrowserWindow::BtZoomOutClick() {
+  ChangeRanges([this] { Zoom(90); });
+}
+
+void BrowserWindow::BtAutoClick() {
+  ChangeRanges([this] { AutoRanges(); });
+}
+
+void BrowserWindow::CheckBox0Click(int channel) {
+  HoldWhileWorking hold;
+  active_[channel] = CheckBox[channel]->isChecked() && channel < data_.channelCount;
+  Series[channel]->setVisible(active_[channel]);
+}
+
+void BrowserWindow::ChkViewP1Click() {
+  HoldWhileWorking hold;
+  for (QLineSeries* s : Series) s->setPointsVisible(ChkViewP1->isChecked());
+}
+
+void BrowserWindow::UpDown1Click() {
+  if (loading_) return;
+  HoldWhileWorking hold;
+  data_.Clear();
+  FillSeries();
+}
+
+void BrowserWindow::BtSmthClick() {
+  HoldWhileWorking hold;
+  for (int i = 0; i < kBrowserSeriesCount; ++i)
+    if (active_[i]) Smooth(data_.y[i]);
+  FillSeries();
+}
+
+void BrowserWindow::GetAverage1Click() {
+  if (loading_ || data_.PointCount(0) == 0) return;
+  HoldWhileWorking hold;
+  Memo1->setPlainText(StatisticsMemoLines(data_, state_.KoreanUi).join(QLatin1Char('\n')));
+  Memo1->show();
+  Memo1->raise();
+}
+
+void BrowserWindow::Memo1DblClick() {
+  Memo1->clear();
+  Memo1->hide();
+}
+
+void BrowserWindow::ChartDMouseMove(const QPointF& position) {
+  if (data_.PointCount(0) == 0) return;
+  const QPointF scene = ChartD->mapToScene(position.toPoint());
+  const QPointF local = chart_->mapFromScene(scene);
+  if (!chart_->plotArea().contains(local)) return;
+  const QPointF value = chart_->mapToValue(local, Series[0]);
+  LblX->setText(QString::fromStdString(TrimmedAxisValue(loadedMode_, FromAxis(value.x()))));
+  LblY->setText(Printf("%.3f", value.y()));
+}
+
+bool BrowserWindow::ChartDMouseDown(const QPointF& position) {
+  const QPointF local = chart_->mapFromScene(ChartD->mapToScene(position.toPoint()));
+  return !chart_->plotArea().contains(local);
+}
+
+bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ChartD->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseMove:
+        ChartDMouseMove(static_cast<QMouseEvent*>(event)->position());
+        break;
+      case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+          // Outside the plotting area the right button opens the menu.
+          if (!loading_ && ChartDMouseDown(mouse->position())) PM2->popup(mouse->globalPosition().toPoint());
+          return true;
+        }
+        break;
+      }
+      case QEvent::MouseButtonDblClick:
+        GetAverage1Click();
+        return true;
+      default:
+        break;
+    }
+  } else if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    Memo1DblClick();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+ExportSource BrowserWindow::Source() const {
+  const QList<QAbstractAxis*> y = chart_->axes(Qt::Vertical);
+  return ExportSource{data_,
+                      loadedMode_,
+                      FirstLine(chart_->title()),
+                      y.isEmpty() ? QString() : y.first()->titleText(),
+                      LblStart->text(),
+                      [] { QCoreApplication::processEvents(); }};
+}
+
+QString BrowserWindow::AskSavePath(const QString& extension) {
+  const QString suffix = extension.mid(1);
+  const QString path = dialogs_.SaveFileName(
+      QStringLiteral("Save as %1").arg(suffix), state_.CurrentDataDirectory,
+      QStringLiteral("%1 file (*.%1);;All files (*)").arg(suffix), suffix);
+  if (path.trimmed().isEmpty()) return {};
+  return WithExtension(path, extension);
+}
+
+void BrowserWindow::BtXLSClick() {
+  if (loading_ || data_.PointCount(0) == 0) return;
+  const QString path = AskSavePath(QStringLiteral(".XLS"));
+  if (path.isEmpty()) return;
+  HoldWhileWorking hold;
+  const SaveResult result = SaveBrowserXls(Source(), path.toStdString());
+  SetStatus(SaveStatusText(result, path, state_.KoreanUi));
+}
+
+void BrowserWindow::BtTXTClick() {
+  if (loading_ || data_.PointCount(0) == 0) return;
+  const QString path = AskSavePath(QStringLiteral(".TXT"));
+  if (path.isEmpty()) return;
+  HoldWhileWorking hold;
+  const SaveResult result = SaveBrowserText(Source(), path.toStdString());
+  SetStatus(SaveStatusText(result, path, state_.KoreanUi));
+}
+
+QImage BrowserWindow::ChartPicture() const {
+  QCoreApplication::processEvents();  // titles changed just now are laid out first
+  QImage picture(ChartD->size(), QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  QPainter painter(&picture);
+  ChartD->render(&painter);
+  return picture;
+}
+
+void BrowserWindow::BtClipboardClick() {
+  if (loading_) return;
+  HoldWhileWorking hold;
+  QGuiApplication::clipboard()->setImage(ChartPicture());
+}
+
+void BrowserWindow::BtPrintClick() {
+  if (loading_ || data_.PointCount(0) == 0) return;
+  ReportForm* form = nullptr;
+  {
+    HoldWhileWorking hold;
+    ReportContent content;
+    content.korean = state_.KoreanUi;
+    content.title = LblName->text();
+    const AxisRange x = DataRange(data_.x);
+    content.start = QString::fromStdString(FormatAxisValue(loadedMode_, x.min));
+    content.end = QString::fromStdString(FormatAxisValue(loadedMode_, x.max));
+    content.total = QString::number(data_.PointCount(0));
+    content.printTime = QString::fromStdString(FormatDateTime(Now()));
+    // The picture goes to the report from memory; temp.bmp beside the
+    // program is still written, and a failure to write it is said.
+    content.picture = ChartPicture();
+    const QString bitmap = state_.ExeDirectory + QStringLiteral("/temp.bmp");
+    if (!content.picture.save(bitmap, "BMP"))
+      SetStatus(Text(Msg::BrowserPictureFailed).replace(QStringLiteral("%s"), bitmap));
+    for (int i = 1; i < kBrowserSeriesCount; ++i) {
+      const int col = i - 1;
+      content.table[0][col] = data_.titles[i];
+      const bool shown = CheckBox[i]->isChecked() && active_[i];
+      const SeriesStats s = SeriesStatistics(data_.y[i]);
+      const double values[4] = {s.minimum, s.maximum, s.mean, s.deviation};
+      for (int r = 1; r < 5; ++r)
+        content.table[r][col] = shown ? Printf("%10.2f", values[r - 1]) : QStringLiteral("%1").arg(QStringLiteral("-"), 10);
+    }
+    form = new ReportForm(content, this);
+    QCoreApplication::processEvents();
+  }
+  // The acquisition goes on while a person looks at the preview.
+  showReport(*form);
+}
+
+void BrowserWindow::ModifyTitles1Click() {
+  if (loading_) return;
+  TitleDialog dialog(chart_, this);
+  dialog.exec();
+}
+
+void BrowserWindow::closeEvent(QCloseEvent* event) {
+  // A load pumps events; the window stays until it has finished.
+  if (loading_) {
+    event->ignore();
+    return;
+  }
+  AcquisitionHold = false;
+  QDialog::closeEvent(event);
+}
+
+void BrowserWindow::done(int result) {
+  if (loading_) return;
+  AcquisitionHold = false;
+  QDialog::done(result);
+}
+
+}  // namespace tessar

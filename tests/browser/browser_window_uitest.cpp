@@ -1,0 +1,230 @@
+// The record browser window on real files: range selection, loading, chart
+// operations, exports through the save dialog, the report and its hold.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "acquisition/program_state.h"
+#include "browser/ui/browser_window.h"
+#include "browser/ui/title_dialog.h"
+#include "common/clock.h"
+#include "common/date_time.h"
+#include "common/ui/radio_group.h"
+#include "i18n/ui/caption_setter.h"
+#include "device/frame_state.h"
+#include "record_files.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+
+namespace tessar {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BrowserWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state_.CurrentDataDirectory = tmp_.path() + QStringLiteral("/data");
+    state_.ExeDirectory = tmp_.path();
+    state_.KoreanUi = false;
+    start_ = EncodeDateTime({2026, 12, 8, 14, 0, 0});
+  }
+  fs::path Data() const { return fs::path(state_.CurrentDataDirectory.toStdString()); }
+  // A versioned file of a 7-channel device ("A3") in board A's folder of the day.
+  void WriteRecording(const char* name, int first, int count, const std::string& serial = "A30001") {
+    test::RecordFileSpec spec{3, "2.0.2", {"Kiln 3", "Firing", "x", "degC"}, {"In", "Out"}, serial, start_};
+    test::WriteFile(Data() / "20261208" / "A" / name,
+                    test::RecordHeaderBytes(spec) + test::RecordsBytes(3, start_, count, first));
+  }
+
+  QTemporaryDir tmp_;
+  ProgramState state_;
+  test::ScriptedDialogs dialogs_;
+  double start_ = 0;
+  ManualClock clock_{EncodeDateTime({2026, 12, 8, 15, 30, 0})};
+  ScopedClock scoped_{clock_};
+};
+
+TEST_F(BrowserWindowTest, RangeLoadChartOperationsExportsAndReport) {
+  WriteRecording("140000.ORV", 0, 5);
+  WriteRecording("150000.ORV", 3600, 5);
+  WriteRecording("160000.ORV", 7200, 5);
+  BrowserWindow w(state_, dialogs_);
+  EXPECT_EQ(w.size(), QSize(1024, 736));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Browser"));
+  EXPECT_EQ(w.UDStart->value(), 15);
+  EXPECT_EQ(w.CBSel->currentText(), QStringLiteral("A"));
+  EXPECT_EQ(w.FilterComboBox1->currentIndex(), 1);
+
+  // The initial range (start = end) lists nothing.
+  w.BtnDrawClick();
+  EXPECT_EQ(w.SBar->currentMessage(), QStringLiteral("No data!!"));
+
+  w.UDStart->setValue(14);
+  w.UDEnd->setValue(16);  // 14:00 .. 16:00 excludes the file of 16
+  w.BtnDrawClick();
+  EXPECT_FALSE(AcquisitionHold);
+  EXPECT_EQ(w.SBar->currentMessage(), QStringLiteral("Total data are 10"));
+  EXPECT_EQ(w.LblName->text(), QStringLiteral("Kiln 3"));
+  EXPECT_EQ(w.chart()->title(), QStringLiteral("Firing"));
+  EXPECT_EQ(w.LblSer->text(), QStringLiteral("A30001"));
+  EXPECT_EQ(w.LblStart->text(), QStringLiteral("2026-12-08 14:00:00"));
+  EXPECT_EQ(w.data().channelCount, 7);
+  EXPECT_FALSE(w.CheckBox[7]->isEnabled());
+  EXPECT_TRUE(w.seriesActive(6));
+  EXPECT_FALSE(w.seriesActive(7));
+  EXPECT_EQ(w.Series[1]->count(), 10);
+  EXPECT_EQ(w.Series[1]->name(), QStringLiteral("Out"));
+  EXPECT_EQ(w.FileListBox1->count(), 3);  // the day folder is shown
+
+  // Zoom: 95 % after the load, 110 in, Auto back to the data's range.
+  const AxisRange data = DataRange(w.data().x);
+  EXPECT_DOUBLE_EQ(w.xRange().min, Zoomed(data, 95).min);
+  w.BtZoomInClick();
+  EXPECT_DOUBLE_EQ(w.xRange().max, Zoomed(Zoomed(data, 95), 110).max);
+  w.BtAutoClick();
+  EXPECT_EQ(w.xRange(), data);
+  EXPECT_FALSE(AcquisitionHold);
+
+  // The pop-up menu opens outside the plotting area only; the read-out.
+  w.show();
+  QCoreApplication::processEvents();
+  const QRectF plot = w.chart()->plotArea();
+  const QPointF centre = w.ChartD->mapFromScene(w.chart()->mapToScene(plot.center()));
+  EXPECT_FALSE(w.ChartDMouseDown(centre));
+  EXPECT_TRUE(w.ChartDMouseDown(QPointF(2, 2)));
+  w.ChartDMouseMove(centre);
+  EXPECT_TRUE(w.LblX->text().startsWith(QStringLiteral("2026-12-08 1"))) << w.LblX->text().toStdString();
+
+  // Statistics memo.
+  w.GetAverage1Click();
+  EXPECT_TRUE(w.Memo1->isVisibleTo(&w));
+  EXPECT_TRUE(w.Memo1->toPlainText().contains(QStringLiteral("CH8: Count=0,")));
+  w.Memo1DblClick();
+  EXPECT_FALSE(w.Memo1->isVisibleTo(&w));
+
+  // Titles edited in the dialog go into the exports.
+  TitleDialog titles(w.chart());
+  titles.FormShow();
+  EXPECT_EQ(titles.Edit1->text(), QStringLiteral("Firing"));
+  EXPECT_EQ(titles.Edit2->text(), QStringLiteral("Record Time(hh:mm:ss)"));
+  EXPECT_EQ(titles.Edit3->text(), QStringLiteral("degC"));
+  titles.Edit1->setText(QStringLiteral("Renamed"));
+  titles.OKBtnClick();
+
+  // Exports: the dialog is given the suffix; the extension is replaced only
+  // within the file name.
+  const QString folder = tmp_.path() + QStringLiteral("/v1.2");
+  QDir().mkpath(folder);
+  dialogs_.QueueSaveFileName(folder + QStringLiteral("/run1"));
+  w.BtXLSClick();
+  EXPECT_EQ(dialogs_.Texts(test::ScriptedDialogs::Kind::SaveFile), QStringList{QStringLiteral("XLS")});
+  EXPECT_EQ(w.SBar->currentMessage(), QStringLiteral("Saved as ") + folder + QStringLiteral("/run1.XLS"));
+  EXPECT_TRUE(fs::exists(folder.toStdString() + "/run1.XLS"));
+  dialogs_.QueueSaveFileName(folder + QStringLiteral("/run1.xls"));
+  w.BtTXTClick();
+  const std::string text = test::FileText(folder.toStdString() + "/run1.TXT");
+  EXPECT_EQ(text.substr(0, text.find('\r')), "Renamed # degC # 2026-12-08 14:00:00");
+  dialogs_.QueueSaveFileName(tmp_.path() + QStringLiteral("/missing/dir/x"));
+  w.BtTXTClick();
+  EXPECT_EQ(w.SBar->currentMessage(), QStringLiteral("There are some errors"));
+  w.BtTXTClick();  // cancelled: nothing changes
+  EXPECT_EQ(w.SBar->currentMessage(), QStringLiteral("There are some errors"));
+  EXPECT_FALSE(AcquisitionHold);
+
+  // The clipboard gets the chart's picture.
+  w.BtClipboardClick();
+  EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+
+  // The report: the hold is cleared before the preview shows; the picture
+  // comes from memory and temp.bmp is written beside the program.
+  w.CheckBox[2]->setChecked(false);
+  w.CheckBox0Click(2);
+  bool holdWhileShown = true;
+  ReportContent shown;
+  w.showReport = [&](ReportForm& form) {
+    holdWhileShown = AcquisitionHold;
+    shown = form.content();
+  };
+  w.BtPrintClick();
+  EXPECT_FALSE(holdWhileShown);
+  EXPECT_TRUE(fs::exists(tmp_.path().toStdString() + "/temp.bmp"));
+  EXPECT_FALSE(shown.picture.isNull());
+  EXPECT_EQ(shown.title, QStringLiteral("Kiln 3"));
+  EXPECT_EQ(shown.start, QStringLiteral("2026-12-08 14:00:00"));
+  EXPECT_EQ(shown.end, QStringLiteral("2026-12-08 15:00:04"));
+  EXPECT_EQ(shown.total, QStringLiteral("10"));
+  EXPECT_EQ(shown.printTime, QStringLiteral("2026-12-08 15:30:00"));
+  EXPECT_EQ(shown.table[0][0], QStringLiteral("Out"));
+  EXPECT_EQ(shown.table[1][0], QStringLiteral("      1.00"));  // min of channel 1
+  EXPECT_EQ(shown.table[1][1], QStringLiteral("         -"));  // switched off
+  EXPECT_EQ(shown.table[4][6], QStringLiteral("         -"));  // beyond 7 channels
+  const QString pdf = tmp_.path() + QStringLiteral("/report.pdf");
+  EXPECT_TRUE(WriteReportPdf(shown, pdf));
+  EXPECT_GT(QFileInfo(pdf).size(), 1000);
+  // TESSAR_SHOTS=<folder>: the window and the report in both languages, to look at.
+  if (qEnvironmentVariableIsSet("TESSAR_SHOTS")) {
+    const QString shots = qEnvironmentVariable("TESSAR_SHOTS");
+    w.grab().save(shots + QStringLiteral("/browser_en.png"));
+    WriteReportPdf(shown, shots + QStringLiteral("/report_en.pdf"));
+    shown.korean = true;
+    WriteReportPdf(shown, shots + QStringLiteral("/report_ko.pdf"));
+  }
+
+  // A subsampling change empties the chart; exports then do nothing.
+  w.UpDown1->setValue(2);
+  EXPECT_EQ(w.Series[0]->count(), 0);
+  w.BtXLSClick();
+  EXPECT_EQ(dialogs_.Count(test::ScriptedDialogs::Kind::SaveFile), 4);
+}
+
+TEST_F(BrowserWindowTest, ClicksDuringALoadAreIgnoredAndTheWindowStays) {
+  WriteRecording("140000.ORV", 0, 700);
+  BrowserWindow w(state_, dialogs_);
+  w.show();
+  w.SetFileListDirectory(QString::fromStdString((Data() / "20261208" / "A").string()));
+  ASSERT_EQ(w.FileListBox1->count(), 1);
+  w.FileListBox1->item(0)->setSelected(true);
+  bool sawLoading = false, holdDuringLoad = false;
+  QTimer::singleShot(0, &w, [&] {
+    sawLoading = w.loading();
+    holdDuringLoad = AcquisitionHold;
+    w.FileListBox1DblClick();
+    w.BtnDrawClick();
+    w.close();
+  });
+  w.FileListBox1DblClick();
+  EXPECT_TRUE(sawLoading);
+  EXPECT_TRUE(holdDuringLoad);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.SBar->currentMessage(), QStringLiteral("Total data are 700"));
+  EXPECT_FALSE(AcquisitionHold);
+  AcquisitionHold = true;
+  w.close();
+  EXPECT_FALSE(AcquisitionHold);  // closing always releases the acquisition
+}
+
+TEST_F(BrowserWindowTest, KoreanCaptionsAndMessages) {
+  state_.KoreanUi = true;
+  BrowserWindow w(state_, dialogs_);
+  const std::pair<const char*, const char*> captions[] = {
+      {"BtTXT", "TXT로 저장"}, {"BtSmth", "노이즈 억제"}, {"LblSN", "시리얼 번호 : "},
+      {"RGX2", "경과 시간 (sec)"}, {"BtnDraw", "그리기"},
+  };
+  for (const auto& [name, korean] : captions) {
+    const CaptionEntry entry{QString::fromLatin1(name), CaptionRole::Text, -1, {}, {}};
+    EXPECT_EQ(CaptionOf(&w, entry), QString::fromUtf8(korean)) << name;
+  }
+  EXPECT_EQ(w.GetAverage1->text(), QString::fromUtf8("평균값"));
+  w.BtnDrawClick();
+  EXPECT_EQ(w.SBar->currentMessage(), QString::fromUtf8("해당하는 내용이 없습니다."));
+  if (qEnvironmentVariableIsSet("TESSAR_SHOTS")) w.grab().save(qEnvironmentVariable("TESSAR_SHOTS") + "/browser_ko.png");
+}
+
+}  // namespace
+}  // namespace tessar

@@ -1,0 +1,140 @@
+// The whole chain as users run it: orva-sim streams two devices, tessar
+// records and serves them, tessview (first start, so on its defaults)
+// connects to the loopback address and records the same values under its
+// own data directory, one record per poll.
+#include <gtest/gtest.h>
+
+#include <QProcessEnvironment>
+#include <QTcpServer>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "acquisition/recording_file.h"
+#include "e2e_harness.h"
+#include "settings/client_settings.h"
+#include "test_support.h"
+
+using namespace tessar;
+using namespace tessar::e2e;
+using namespace tessar::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every record of board `letter` under a data directory, in file order.
+std::vector<RecordingRecord> BoardRecords(const std::string& dataDirectory, char letter) {
+  std::vector<fs::path> paths;
+  std::error_code ec;
+  for (const auto& day : fs::directory_iterator(dataDirectory, ec))
+    for (const auto& entry : fs::directory_iterator(day.path() / std::string(1, letter), ec))
+      if (entry.path().extension() == ".ORV") paths.push_back(entry.path());
+  std::sort(paths.begin(), paths.end());
+  std::vector<RecordingRecord> records;
+  for (const fs::path& path : paths) {
+    const std::vector<unsigned char> bytes = ReadBytes(path.string());
+    for (std::size_t at = kRecordingHeaderSize; at + kRecordingRecordSize <= bytes.size();
+         at += kRecordingRecordSize) {
+      RecordingRecord r;
+      std::memcpy(&r, bytes.data() + at, kRecordingRecordSize);
+      records.push_back(r);
+    }
+  }
+  return records;
+}
+
+// Four consecutive ports nobody listens on at the moment.
+int FreePortRange() {
+  for (int first = 21000 + (getpid() % 400) * 8; first < 60000; first += 4) {
+    bool free = true;
+    for (int b = 0; b < kBoardCount && free; ++b) {
+      QTcpServer probe;
+      free = probe.listen(QHostAddress::AnyIPv4, static_cast<quint16>(first + b));
+    }
+    if (free) return first;
+  }
+  return 0;
+}
+
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
+  PrivateInstall logger(BinPath("tessar"));
+  PrivateInstall viewer(BinPath("tessview"));
+  ASSERT_TRUE(logger.Ok()) << logger.Error();
+  ASSERT_TRUE(viewer.Ok()) << viewer.Error();
+  const int firstPort = FreePortRange();
+  ASSERT_GT(firstPort, 0);
+  const QStringList portOption{"--server-port", QString::number(firstPort)};
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("HOME", QString::fromStdString(logger.Root()));
+  ChildProcess sim(BinPath("orva-sim"),
+                   {"--dir", QString::fromStdString(logger.PortsDirectory()), "--device", "COM1",
+                    "--model", "ORVA-2280", "--signal", "1=constant:150", "--signal",
+                    "2=constant:-20.5", "--device", "COM2", "--model", "ORVA-2100", "--signal",
+                    "3=constant:300"},
+                   env, QString::fromStdString(logger.Root()));
+  ASSERT_TRUE(sim.WaitForLine("ready", 10000)) << sim.Output() << sim.Errors();
+
+  const QString settings = QString::fromStdString(logger.BinDirectory() + "/tessar.SET");
+  ASSERT_EQ(RunProcess(BinPath("tessar-settings"), {"init", settings}).exitCode, 0);
+  const std::string data = logger.DataDirectory();
+  const ProcessResult set = RunProcess(
+      BinPath("tessar-settings"),
+      {"set", settings, "A.englishUi=1", "A.portNumber=1", "A.modelName=ORVA-2280",
+       "A.boardSensorType=1", "A.sampleInterval=1", "A.jobTitle=served A",
+       "A.dataDirectory=" + QString::fromStdString(data), "B.portNumber=2",
+       "B.modelName=ORVA-2100", "B.boardSensorType=1", "B.sampleInterval=3",
+       "B.jobTitle=served B"});
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  ChildProcess tessar(logger.ProgramPath(), portOption, env, QString::fromStdString(logger.Root()));
+  ASSERT_TRUE(WaitFor([&] { return BoardRecords(data, 'A').size() >= 2; }, 15))
+      << tessar.Errors();
+
+  // the viewer's first start: loopback, remote boards 1..4, 2-second polls
+  QProcessEnvironment viewerEnv = env;
+  viewerEnv.insert("HOME", QString::fromStdString(viewer.Root()));
+  const std::string viewerData = viewer.Root() + "/Tessview";
+  ChildProcess tessview(viewer.ProgramPath(), portOption + QStringList{"--connect"}, viewerEnv,
+                        QString::fromStdString(viewer.Root()));
+  ASSERT_TRUE(WaitFor([&] { return BoardRecords(viewerData, 'A').size() >= 4 &&
+                                   BoardRecords(viewerData, 'B').size() >= 4; }, 25))
+      << "viewer A " << BoardRecords(viewerData, 'A').size() << tessview.Errors();
+  EXPECT_TRUE(tessview.Terminate(5000));
+  EXPECT_TRUE(tessar.Terminate(5000));
+  EXPECT_TRUE(sim.Terminate(5000));
+  EXPECT_FALSE(FileExists(viewer.BinDirectory() + "/Exception2.Err"));
+  EXPECT_FALSE(FileExists(logger.BinDirectory() + "/Exception1.Err"));
+
+  for (char letter : {'A', 'B'}) {
+    SCOPED_TRACE(std::string("board ") + letter);
+    const std::vector<RecordingRecord> served = BoardRecords(data, letter);
+    const std::vector<RecordingRecord> seen = BoardRecords(viewerData, letter);
+    ASSERT_FALSE(served.empty());
+    ASSERT_GE(seen.size(), 4u);
+    // the devices hold their signals: every record of both sides is the same
+    for (const RecordingRecord& r : seen) {
+      for (int slot = 0; slot < kSlotCount; ++slot)
+        EXPECT_NEAR(r.values[slot], served.back().values[slot], 1e-6) << "slot " << slot;
+    }
+    // one record per poll, every 2 s, whatever the logger's interval
+    const double spacing =
+        (seen.back().time - seen.front().time) * 86400.0 / double(seen.size() - 1);
+    EXPECT_NEAR(spacing, 2.0, 0.5);
+  }
+  // and they are readings, not the no-data mark
+  EXPECT_GT(BoardRecords(viewerData, 'A').back().values[1], 1.0);
+}

@@ -1,0 +1,190 @@
+// The data servers over real loopback sockets: answers, the client limit,
+// the network switch and hostile peers.
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+#include <cstring>
+
+#include "net/net_message.h"
+#include "net/ui/client_page.h"
+#include "net/ui/data_server.h"
+#include "net_fixture.h"
+
+using namespace tessar;
+using namespace tessar::test;
+
+namespace {
+
+class DataServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int b = 0; b < kBoardCount; ++b) {
+      FillBoardDefaults(records_[b], b, "/data");
+      std::snprintf(frames_[b].ServedFrame, kFrameTextSize, "frame of board %d\r\n", b);
+      frames_[b].MissedTicks = 0;
+    }
+    server_ = std::make_unique<DataServer>(
+        page_, [this](int b) -> const FrameState& { return frames_[b]; },
+        [this](int b) -> const BoardSettings& { return records_[b]; });
+    server_->SetKoreanUi(false);
+    server_->SetPorts({0, 0, 0, 0});
+    server_->SetBroadcastPauseMs(1);
+    server_->OpenServers();
+  }
+  quint16 Port(int board) { return server_->Server(board).serverPort(); }
+  int MemoCLines() const {
+    const QString text = page_.MemoC->toPlainText();
+    return text.isEmpty() ? 0 : static_cast<int>(text.count('\n')) + 1;
+  }
+
+  ClientPage page_{QStringLiteral("Client List")};
+  std::array<FrameState, kBoardCount> frames_{};
+  std::array<BoardSettings, kBoardCount> records_{};
+  std::unique_ptr<DataServer> server_;
+};
+
+}  // namespace
+
+TEST_F(DataServerTest, AnswersEachRequestOfItsBoardAndLogsIt) {
+  for (int b = 0; b < kBoardCount; ++b) EXPECT_TRUE(server_->Server(b).isListening());
+  EXPECT_TRUE(MemoHas(page_.MemoR, "Listening: 0.0.0.0:"));
+  frames_[3].MissedTicks = 1;
+  struct Case {
+    const char* name;
+    int board;
+    std::string request;
+    int replyCode;  // -1: no reply
+    int replySize;
+    const char* memoR;
+    const char* memoS;
+  };
+  const Case cases[] = {
+      {"data", 1, ComposeRequest(kDataCode), 0xA0, 88, "[DAQ2] Request:[a0] 127.0.0.1:", "[DAQ2] Send:[A0]"},
+      {"settings", 2, ComposeRequest(kSettingsCode), 0xB0, 1312, "[DAQ3] Request:[b0]", "/ 1312 bytes"},
+      {"no fresh frame", 3, ComposeRequest(kDataCode), 0xC0, 88, "[DAQ4] Request:[a0]", "[DAQ4] Send:[C0]"},
+      {"unknown code", 0, ComposeRequest(0x33), -1, 0, "Unkown Code", nullptr},
+      {"six bytes", 0, ComposeRequest(kDataCode) + std::string(1, '\0'), -1, 0, nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    page_.MemoR->clear();
+    page_.MemoS->clear();
+    Peer peer;
+    ASSERT_TRUE(peer.Connect(Port(c.board)));
+    peer.Send(c.request);
+    if (c.replyCode >= 0) {
+      ASSERT_TRUE(peer.WaitFor(c.replySize));
+      EXPECT_EQ(peer.received.size(), c.replySize);
+      EXPECT_EQ(static_cast<std::uint8_t>(peer.received[0]), c.replyCode);
+    } else {
+      Pump(100);
+      EXPECT_TRUE(peer.received.isEmpty());
+    }
+    if (c.memoR) EXPECT_TRUE(MemoHas(page_.MemoR, c.memoR)) << page_.MemoR->toPlainText().toStdString();
+    if (c.memoS) EXPECT_TRUE(MemoHas(page_.MemoS, c.memoS)) << page_.MemoS->toPlainText().toStdString();
+    // whatever came before, the connection answers the next request
+    peer.received.clear();
+    peer.Send(ComposeRequest(kSettingsCode));
+    ASSERT_TRUE(peer.WaitFor(1312));
+    EXPECT_EQ(peer.received.mid(8), QByteArray(reinterpret_cast<const char*>(&records_[c.board]), 1304));
+  }
+}
+
+TEST_F(DataServerTest, FifteenClientsOverFourBoardsThenTooManyUserAndClosed) {
+  std::vector<std::unique_ptr<Peer>> peers;
+  for (int i = 0; i < DataServer::kClientLimit; ++i) {
+    peers.push_back(std::make_unique<Peer>());
+    ASSERT_TRUE(peers.back()->Connect(Port(i % kBoardCount)));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 15; }));
+  EXPECT_EQ(MemoCLines(), 15);
+  EXPECT_TRUE(MemoHas(page_.MemoC, QStringLiteral("127.0.0.1:%1").arg(peers[0]->socket->localPort())));
+
+  Peer refused;
+  ASSERT_TRUE(refused.Connect(Port(2)));
+  ASSERT_TRUE(refused.WaitFor(21));
+  EXPECT_EQ(refused.received, QByteArray(ComposeClosedReply(kTooManyUsersText).c_str(), 21));
+  EXPECT_TRUE(PumpUntil([&] { return refused.Closed(); })) << "the refused client is closed";
+  EXPECT_EQ(server_->ListedCount(), 15);
+
+  // one leaves: its line goes, and a newcomer is listed again
+  peers[4]->socket->disconnectFromHost();
+  ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 14; }));
+  EXPECT_EQ(MemoCLines(), 14);
+  EXPECT_TRUE(MemoHas(page_.MemoR, "Client Disconnect: 127.0.0.1:"));
+  Peer newcomer;
+  ASSERT_TRUE(newcomer.Connect(Port(0)));
+  EXPECT_TRUE(PumpUntil([&] { return server_->ListedCount() == 15; }));
+  EXPECT_TRUE(newcomer.received.isEmpty());
+}
+
+TEST_F(DataServerTest, NetworkSwitchTellsEveryClientThenClosesEveryConnection) {
+  std::vector<std::unique_ptr<Peer>> peers;
+  for (int i = 0; i < DataServer::kClientLimit + 1; ++i) {
+    peers.push_back(std::make_unique<Peer>());
+    ASSERT_TRUE(peers.back()->Connect(Port(i % kBoardCount)));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 15; }));
+  server_->StopServing();
+  const QByteArray notice(ComposeClosedReply(kServerClosedText).c_str(), 24);
+  for (int i = 0; i < DataServer::kClientLimit; ++i) {
+    ASSERT_TRUE(peers[i]->WaitFor(24));
+    EXPECT_EQ(peers[i]->received, notice);
+  }
+  for (auto& peer : peers) EXPECT_TRUE(PumpUntil([&] { return peer->Closed(); }));
+  EXPECT_EQ(MemoCLines(), 0);
+  EXPECT_EQ(server_->ConnectionCount(), 0);
+  for (int b = 0; b < kBoardCount; ++b) EXPECT_FALSE(server_->Server(b).isListening());
+
+  server_->OpenServers();
+  Peer again;
+  ASSERT_TRUE(again.Connect(Port(1)));
+  again.Send(ComposeRequest(kDataCode));
+  EXPECT_TRUE(again.WaitFor(88));
+}
+
+TEST_F(DataServerTest, HostilePeersLeaveTheOthersServed) {
+  Peer steady;
+  ASSERT_TRUE(steady.Connect(Port(0)));
+  Peer noisy;
+  ASSERT_TRUE(noisy.Connect(Port(1)));
+  // a client that asks for settings but never reads them
+  QTcpSocket deaf;
+  deaf.setReadBufferSize(1);
+  deaf.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+  deaf.connectToHost(QStringLiteral("127.0.0.1"), Port(2));
+  ASSERT_TRUE(PumpUntil([&] { return deaf.state() == QAbstractSocket::ConnectedState; }));
+
+  QRandomGenerator random(7);
+  bool deafDropped = false;
+  for (int round = 0; round < 4000 && !deafDropped; ++round) {
+    QByteArray junk(1 + random.bounded(40), Qt::Uninitialized);
+    for (char& c : junk) c = static_cast<char>(random.bounded(256));
+    noisy.socket->write(junk);
+    noisy.socket->flush();
+    if (round % 50 == 0) {
+      QTcpSocket flicker;
+      flicker.connectToHost(QStringLiteral("127.0.0.1"), Port(3));
+      flicker.waitForConnected(1000);
+      flicker.abort();
+    }
+    deaf.write(ComposeRequest(kSettingsCode).c_str(), kRequestSize);
+    deaf.flush();
+    Pump(1);
+    deafDropped = MemoHas(page_.MemoR, "Client dropped, replies not read");
+    if (round % 100 == 0) {
+      steady.received.clear();
+      steady.Send(ComposeRequest(kDataCode));
+      ASSERT_TRUE(steady.WaitFor(88)) << "round " << round;
+    }
+  }
+  EXPECT_TRUE(deafDropped);
+  // the deaf client's connection is gone; the flickering ones went by themselves
+  EXPECT_TRUE(PumpUntil([&] { return server_->ConnectionCount() == 2; }));
+  steady.received.clear();
+  steady.Send(ComposeRequest(kSettingsCode));
+  EXPECT_TRUE(steady.WaitFor(1312));
+  EXPECT_FALSE(steady.Closed());
+  // the noise and the flickering never listed more than was connected
+  EXPECT_LE(server_->ListedCount(), 3);
+}

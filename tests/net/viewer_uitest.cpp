@@ -1,0 +1,314 @@
+// The viewer against data servers over loopback: settings installed and
+// shown, every data reply recorded, paused and closed servers, replies split
+// by TCP, its own settings file; and the logger's notice at shutdown.
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QTcpServer>
+#include <cstring>
+
+#include "../shell/window_fixture.h"
+#include "acquisition/ui/chart_page.h"
+#include "config/ui/config_page.h"
+#include "device/device_replies.h"
+#include "i18n/text_codec.h"
+#include "net/net_message.h"
+#include "net/ui/client_page.h"
+#include "net/ui/data_client.h"
+#include "net/ui/data_network.h"
+#include "net/ui/data_server.h"
+#include "net_fixture.h"
+#include "settings/client_settings.h"
+#include "test_support.h"
+
+using namespace tessar;
+using namespace tessar::test;
+
+namespace {
+
+// Recording files under `dir` and the number of 80-byte records in each.
+std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
+  std::vector<std::pair<QString, int>> files;
+  QDirIterator it(dir, {"*.ORV"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QFileInfo info(it.next());
+    files.emplace_back(info.filePath(), static_cast<int>((info.size() - 544) / 80));
+  }
+  return files;
+}
+
+class ViewerTest : public WindowTest {
+ protected:
+  // The viewer, started in English on the settings given (defaults otherwise).
+  MainWindow& StartViewer(ClientSettings settings) {
+    settings.englishUi = 1;
+    EXPECT_TRUE(WriteClientSettings((ExeDir() + "/tessview.SET").toStdString(), settings));
+    MainWindow& window = Start(kTessviewEdition);
+    client_ = window.network().Client();
+    return window;
+  }
+  ClientSettings Defaults() const {
+    ClientSettings settings;
+    FillClientDefaults(settings, (dir_.path() + "/viewdata").toStdString());
+    return settings;
+  }
+  void Connect(int board) { window_->configPage(board)->BtConnect->click(); }
+  // One Timer2 tick, then the replies it asked for.
+  void Tick() {
+    window_->Timer2Timer();
+    Pump(30);
+  }
+  QString MemoR() const { return window_->clientPage()->MemoR->toPlainText(); }
+
+  DataClient* client_ = nullptr;
+};
+
+// A logger side of our own: the real data servers on free ports.
+struct LoggerSide {
+  ClientPage page{QStringLiteral("Client List")};
+  std::array<FrameState, kBoardCount> frames{};
+  std::array<BoardSettings, kBoardCount> records{};
+  DataServer server{page, [this](int b) -> const FrameState& { return frames[b]; },
+                    [this](int b) -> const BoardSettings& { return records[b]; }};
+  LoggerSide() {
+    for (int b = 0; b < kBoardCount; ++b) {
+      FillBoardDefaults(records[b], b, "/logger");
+      StoreFieldBytes(records[b].modelName, "ORVA-2280");
+      frames[b].MissedTicks = 0;
+      const std::array<std::int32_t, 9> counts{100000, 200000 + b, 300000, 400000, 500000,
+                                               600000, 700000, 800000, 900000};
+      const std::string frame = FormatFrame(counts);
+      std::memcpy(frames[b].ServedFrame, frame.c_str(), frame.size() + 1);
+    }
+    StoreFieldBytes(records[1].jobTitle, "Remote job");
+    records[1].filterLength = 300;
+    server.SetPorts({0, 0, 0, 0});
+    server.SetBroadcastPauseMs(1);
+    server.OpenServers();
+  }
+  std::array<quint16, kBoardCount> Ports() {
+    std::array<quint16, kBoardCount> ports{};
+    for (int b = 0; b < kBoardCount; ++b) ports[b] = server.Server(b).serverPort();
+    return ports;
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
+  LoggerSide logger;
+  ClientSettings settings = Defaults();
+  settings.remoteBoard[0] = 1;  // local board A takes the server's board B
+  MainWindow& window = StartViewer(settings);
+  client_->SetServerPorts(logger.Ports());
+  EXPECT_TRUE(window.Timer2()->isActive());
+  EXPECT_FALSE(window.Timer1()->isActive());
+
+  // before the connection is made, no poll and no "C" is sent
+  Tick();
+  Tick();
+  window.configPage(0)->BtC->click();
+  EXPECT_TRUE(window.clientPage()->MemoS->toPlainText().isEmpty());
+
+  Connect(0);
+  ASSERT_TRUE(PumpUntil([&] { return client_->SettingsReceived(0); }));
+  EXPECT_EQ(std::memcmp(&window.state().Settings.boards[0], &logger.records[1], sizeof(BoardSettings)), 0);
+  EXPECT_EQ(window.chartPage(0)->LblTitle->text(), "Remote job");
+  EXPECT_EQ(window.configPage(0)->LblModel->text(), "ORVA-2280");
+  EXPECT_EQ(window.state().Boards[0].frame.FrameLength, 72);
+  EXPECT_EQ(window.configPage(0)->BtConnect->text(), "Disconnect");
+  EXPECT_TRUE(window.configPage(0)->BtC->isEnabled());
+  EXPECT_TRUE(window.clientPage()->MemoC->toPlainText().contains("127.0.0.1"));
+
+  // every data reply runs the cycle and is recorded, whatever the interval
+  for (int poll = 0; poll < 3; ++poll) {
+    Tick();
+    Tick();
+  }
+  ASSERT_TRUE(PumpUntil([&] { return window.state().Boards[0].run.SampleCount == 3; }));
+  EXPECT_TRUE(window.clientPage()->MemoS->toPlainText().contains("[DAQ1] Request:[a0]"));
+  EXPECT_TRUE(MemoR().contains("[DAQ1] Received:[a0] 88 bytes"));
+  const auto files = Recordings(dir_.path() + "/viewdata");
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].second, 3);
+
+  // "C" while polling: the record again, polling goes on
+  window.configPage(0)->BtC->click();
+  ASSERT_TRUE(PumpUntil([&] { return MemoR().count("Received:[b0]") == 2; }));
+  Tick();
+  Tick();
+  ASSERT_TRUE(PumpUntil([&] { return window.state().Boards[0].run.SampleCount == 4; }));
+
+  // the board stops delivering: paused, and the viewer closes
+  logger.frames[1].MissedTicks = 1;
+  Tick();
+  Tick();
+  ASSERT_TRUE(PumpUntil([&] { return client_->ClientStopped(0); }));
+  EXPECT_TRUE(MemoR().contains("Tessar DAQ paused."));
+  EXPECT_TRUE(PumpUntil([&] { return client_->Socket(0).state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_TRUE(PumpUntil([&] { return window.configPage(0)->BtConnect->text() == "Connect"; }));
+
+  // the server stops: every listed viewer is told and stops
+  Connect(2);
+  ASSERT_TRUE(PumpUntil([&] { return client_->SettingsReceived(2); }));
+  logger.server.StopServing();
+  ASSERT_TRUE(PumpUntil([&] { return client_->ClientStopped(2); }));
+  EXPECT_TRUE(MemoR().contains("Tessar terminated."));
+}
+
+TEST_F(ViewerTest, RepliesAreTakenByTheirLengthWhateverTheReadsAndHoldsConsumeData) {
+  QTcpServer fake;
+  ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
+  MainWindow& window = StartViewer(Defaults());
+  client_->SetServerPorts({fake.serverPort(), fake.serverPort(), fake.serverPort(), fake.serverPort()});
+  Connect(0);
+  ASSERT_TRUE(PumpUntil([&] { return fake.hasPendingConnections(); }));
+  QTcpSocket* peer = fake.nextPendingConnection();
+  ASSERT_TRUE(PumpUntil([&] { return peer->bytesAvailable() >= 5; }));
+  peer->readAll();
+
+  BoardSettings record;
+  FillBoardDefaults(record, 3, "/far");
+  StoreFieldBytes(record.modelName, "ORVA-2200");
+  StoreFieldBytes(record.jobTitle, "Split job");
+  const std::string settings = ComposeSettingsReply(record);
+  auto sendInPieces = [&](const std::string& bytes, std::initializer_list<std::size_t> cuts) {
+    std::size_t at = 0;
+    for (std::size_t cut : cuts) {
+      peer->write(bytes.data() + at, static_cast<qint64>(cut - at));
+      peer->flush();
+      Pump(20);
+      at = cut;
+    }
+    peer->write(bytes.data() + at, static_cast<qint64>(bytes.size() - at));
+    peer->flush();
+  };
+  sendInPieces(settings, {5, 700, 1300});
+  ASSERT_TRUE(PumpUntil([&] { return client_->SettingsReceived(0); }));
+  EXPECT_EQ(std::memcmp(&window.state().Settings.boards[0], &record, sizeof record), 0);
+  EXPECT_EQ(window.chartPage(0)->LblTitle->text(), "Split job");
+  EXPECT_EQ(window.state().Boards[0].frame.FrameLength, 40);
+
+  // a data reply during a hold is consumed without a cycle
+  char served[kFrameTextSize] = {};
+  const std::string frame = FormatFrame(std::array<std::int32_t, 5>{1, 2, 3, 4, 5});
+  std::memcpy(served, frame.c_str(), frame.size());
+  {
+    ScopedAcquisitionHold hold;
+    sendInPieces(ComposeDataReply(served), {});
+    ASSERT_TRUE(PumpUntil([&] { return MemoR().contains("Received:[a0]"); }));
+  }
+  EXPECT_EQ(window.state().Boards[0].run.SampleCount, 0);
+  // a bad length drops what came with it; the stream goes on after it
+  sendInPieces(ComposeReply(kDataCode, std::string(200, 'x')), {});
+  ASSERT_TRUE(PumpUntil([&] { return MemoR().contains("Too many data"); }));
+  sendInPieces(ComposeDataReply(served), {44});
+  EXPECT_TRUE(PumpUntil([&] { return window.state().Boards[0].run.SampleCount == 1; }));
+  sendInPieces(ComposeReply(0x77, "?"), {});
+  EXPECT_TRUE(PumpUntil([&] { return MemoR().contains("Unknown Tessar response."); }));
+  EXPECT_FALSE(client_->ClientStopped(0));
+}
+
+TEST_F(ViewerTest, OwnSettingsFileIsReadBoundedAndWrittenWithBoardAsAddresses) {
+  ClientSettings settings = Defaults();
+  settings.serverCount = 99;
+  std::memset(settings.serverAddress, 0, sizeof settings.serverAddress);
+  StoreFieldBytes(settings.serverAddress[0], "10.1.1.1");
+  StoreFieldBytes(settings.serverAddress[1], "1.2.3");  // five characters: not offered
+  std::memset(settings.serverAddress[2], '9', kServerAddressSize);  // no terminator
+  StoreFieldBytes(settings.serverAddress[3], "logger.lab");
+  settings.remoteBoard[0] = 7;
+  settings.remoteBoard[1] = -1;
+  settings.remoteBoard[2] = 0;
+  settings.pollInterval[3] = 5;
+  std::memset(settings.clientDataDirectory, 0, sizeof settings.clientDataDirectory);
+  MainWindow& window = StartViewer(settings);
+
+  for (int b = 0; b < kBoardCount; ++b) {
+    SCOPED_TRACE(b);
+    const QComboBox& list = *window.configPage(b)->CBAddr;
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(list.itemText(0), "10.1.1.1");
+    EXPECT_EQ(list.itemText(2), "logger.lab");
+    EXPECT_EQ(list.currentIndex(), 0);
+  }
+  EXPECT_EQ(window.configPage(0)->UDPort->value(), 1);  // 7: its own board
+  EXPECT_EQ(window.configPage(1)->UDPort->value(), 2);
+  EXPECT_EQ(window.configPage(2)->UDPort->value(), 1);
+  EXPECT_EQ(window.configPage(3)->UDInt->value(), 5);
+  EXPECT_EQ(window.state().CurrentDataDirectory, dir_.path() + "/Tessview");
+  EXPECT_TRUE(QDir(dir_.path() + "/Tessview").exists());
+
+  // a new address goes on top, once; board B's list is not saved
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+  client_->SetServerPorts({closed.serverPort(), closed.serverPort(), closed.serverPort(), closed.serverPort()});
+  for (int i = 0; i < 2; ++i) {
+    window.configPage(0)->CBAddr->setEditText("127.0.0.1");
+    Connect(0);
+    ASSERT_TRUE(PumpUntil([&] { return closed.hasPendingConnections(); }));
+    delete closed.nextPendingConnection();
+    Connect(0);  // disconnect again
+    Pump(20);
+  }
+  window.configPage(1)->CBAddr->setEditText("192.168.7.7");
+  Connect(1);
+  EXPECT_EQ(window.configPage(0)->CBAddr->itemText(0), "127.0.0.1");
+  EXPECT_EQ(window.configPage(0)->CBAddr->count(), 4);
+  window.configPage(2)->UDPort->setValue(4);
+  window.configPage(1)->UDInt->setValue(9);
+
+  dialogs_.QueueConfirm(true);
+  window.close();
+  const std::vector<unsigned char> bytes = ReadBytes((ExeDir() + "/tessview.SET").toStdString());
+  ASSERT_EQ(bytes.size(), 372u);
+  ClientSettings saved;
+  std::memcpy(&saved, bytes.data(), sizeof saved);
+  EXPECT_EQ(saved.englishUi, 1);
+  EXPECT_EQ(saved.serverCount, 3);  // the unterminated entry does not fit and is left out
+  EXPECT_STREQ(saved.serverAddress[0], "127.0.0.1");
+  EXPECT_STREQ(saved.serverAddress[1], "10.1.1.1");
+  EXPECT_STREQ(saved.serverAddress[2], "logger.lab");
+  EXPECT_EQ(saved.remoteBoard[0], 0);
+  EXPECT_EQ(saved.remoteBoard[2], 3);
+  EXPECT_EQ(saved.pollInterval[1], 9);
+  EXPECT_EQ(saved.pollInterval[3], 5);
+  EXPECT_EQ(ReadField(saved.clientDataDirectory), dir_.path() + "/Tessview");
+}
+
+TEST_F(WindowTest, LoggerTellsItsClientsBeforeItsServersCloseAndOnTheSwitch) {
+  WriteSettings(DefaultImage());
+  window_ = std::make_unique<MainWindow>(kTessarEdition, ExePath(), &dialogs_);
+  window_->SetCloseDelayMs(0);
+  MainWindow& window = *window_;
+  DataServer* server = window.network().Server();
+  ASSERT_NE(server, nullptr);
+  server->SetPorts({0, 0, 0, 0});
+  window.TimerSTimer();
+  for (int b = 0; b < kBoardCount; ++b) ASSERT_TRUE(server->Server(b).isListening());
+  server->SetBroadcastPauseMs(1);
+  const QByteArray notice(ComposeClosedReply(kServerClosedText).c_str(), 24);
+
+  Peer first;
+  ASSERT_TRUE(first.Connect(server->Server(1).serverPort()));
+  ASSERT_TRUE(PumpUntil([&] { return server->ListedCount() == 1; }));
+  window.clientPage()->ChkNetOff->click();
+  ASSERT_TRUE(first.WaitFor(24));
+  EXPECT_EQ(first.received, notice);
+  EXPECT_TRUE(PumpUntil([&] { return first.Closed(); }));
+  EXPECT_FALSE(server->Server(0).isListening());
+  window.clientPage()->ChkNetOff->click();
+  EXPECT_TRUE(server->Server(3).isListening());
+
+  Peer second;
+  ASSERT_TRUE(second.Connect(server->Server(3).serverPort()));
+  second.Send(ComposeRequest(kSettingsCode));
+  ASSERT_TRUE(second.WaitFor(1312));
+  second.received.clear();
+  dialogs_.QueueConfirm(true);
+  window.close();
+  ASSERT_TRUE(second.WaitFor(24));
+  EXPECT_EQ(second.received, notice);
+  EXPECT_TRUE(PumpUntil([&] { return second.Closed(); }));
+  for (int b = 0; b < kBoardCount; ++b) EXPECT_FALSE(server->Server(b).isListening());
+}
