@@ -5,10 +5,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <cstdio>
 
 #include <stdexcept>
 
 #include "config/ui/config_page.h"
+#include "settings/client_settings.h"
 #include "device/ui/port_list.h"
 #include "common/ui/guarded.h"
 #include "i18n/text_codec.h"
@@ -191,6 +193,34 @@ TEST_F(WindowTest, FirstRunExitWritesADefaultSettingsFile) {
   EXPECT_EQ(ReadField(saved.boards[0].dataDirectory), ExeDir() + "/Tessar");
 }
 
+// A close confirmed before the start sequence loaded the settings writes
+// nothing, in either program: the user's file keeps its bytes and no file
+// appears where none was.
+TEST_F(WindowTest, ACloseBeforeTheSettingsWereLoadedWritesNothing) {
+  for (const Edition* edition : {&kTessarEdition, &kTessviewEdition}) {
+    const std::string path = (ExePath(*edition) + ".SET").toStdString();
+    for (const bool userFile : {true, false}) {
+      SCOPED_TRACE(path + (userFile ? " present" : " missing"));
+      std::remove(path.c_str());
+      if (userFile) {
+        ClientSettings client;
+        FillClientDefaults(client, "/tmp");
+        ASSERT_TRUE(edition->IsClient() ? WriteClientSettings(path, client)
+                                        : WriteSettingsImage(path, DefaultImage()));
+      }
+      const auto before = userFile ? ReadBytes(path) : std::vector<unsigned char>{};
+      MainWindow window(*edition, ExePath(*edition), &dialogs_);
+      window.SetCloseDelayMs(0);
+      window.show();
+      dialogs_.QueueConfirm(true);
+      window.MMExitClick();
+      EXPECT_FALSE(window.isVisible());
+      ASSERT_EQ(FileExists(path), userFile);
+      if (userFile) EXPECT_EQ(ReadBytes(path), before);
+    }
+  }
+}
+
 TEST_F(WindowTest, ConfigureMenuShowsThePageAndClearsTheStatus) {
   MainWindow& window = Start();
   window.SetStatus("something");
@@ -215,11 +245,10 @@ TEST_F(WindowTest, ViewerEditionShowsItsConnectionGroupsAndHidesTheLoggerControl
   EXPECT_EQ(window.clientPage()->PlClient->text(), QString::fromUtf8("서버 목록"));
   EXPECT_EQ(page.GBIP->title(), QString::fromUtf8("IP 주소"));
   EXPECT_FALSE(window.Timer1()->isActive());
-  // the viewer never writes the logger's settings image, only its own 372 bytes
+  // the viewer writes its own settings file, never the logger's image
   dialogs_.QueueConfirm(true);
   window.close();
-  EXPECT_EQ(ReadBytes((ExeDir() + "/tessview.SET").toStdString()).size(), 372u);
-  EXPECT_FALSE(FileExists(SettingsPath()));
+  EXPECT_EQ(ReadBytes((ExeDir() + "/tessview.SET").toStdString()).size(), kClientSettingsSize);
 }
 
 }  // namespace

@@ -370,7 +370,9 @@ void ConfigPage::SelectDirectory(const QString& path) {
 void ConfigPage::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // a hidden view does not scroll: show the selected folder when the page appears
-  if (DirectoryListBox1 != nullptr) QMetaObject::invokeMethod(this, [this] { RevealSelection(); }, Qt::QueuedConnection);
+  if (DirectoryListBox1 != nullptr)
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { RevealSelection(); }),
+                              Qt::QueuedConnection);
 }
 
 void ConfigPage::RevealSelection() {

@@ -15,6 +15,8 @@
 #include "acquisition/ui/display_page.h"
 #include "browser/ui/browser_window.h"
 #include "common/clock.h"
+#include "common/error_log.h"
+#include "common/ui/guarded.h"
 #include "common/ui/qt_dialogs.h"
 #include "config/ui/config_controller.h"
 #include "config/ui/config_page.h"
@@ -25,8 +27,6 @@
 #include "net/ui/client_page.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
-#include "common/error_log.h"
-#include "common/ui/guarded.h"
 
 namespace tessar {
 
@@ -175,7 +175,8 @@ void MainWindow::BuildControllers() {
   } else {
     network_ = std::make_unique<DataNetwork>(state_, *clientPage_);
   }
-  connect(network_.get(), &DataNetwork::StatusMessage, this, &MainWindow::SetStatus);
+  connect(network_.get(), &DataNetwork::StatusMessage, this,
+          Guarded(network_.get(), [this](const QString& text) { SetStatus(text); }));
   // what the user does on the live pages
   for (int b = 0; b < kBoardCount; ++b) {
     auto* panel = new ChartPanel(*chartPages_[b], *displayPage_, state_, *dialogs_, sbar_, this);
@@ -273,6 +274,7 @@ void MainWindow::StartLogger() {
   // 5. settings
   state_.FirstRun = !LoadSettings(state_.SettingsPath.toStdString(), state_.Settings);
   if (state_.FirstRun) FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
+  settingsLoaded_ = true;
   const BoardSettings& first = state_.Settings.boards[0];
   // 6. language, axis mode, filter length
   state_.KoreanUi = first.englishUi == 0;
@@ -282,10 +284,7 @@ void MainWindow::StartLogger() {
   // 7. every board's record on its pages
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
   // 8. the data directory
-  state_.CurrentDataDirectory = ReadField(first.dataDirectory);
-  if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
-    QDir().mkpath(state_.CurrentDataDirectory);
-  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
+  UseDataDirectory(ReadField(first.dataDirectory));
   // 9. captions
   ApplyLanguage();
   // 10. from here on the change handlers act
@@ -305,15 +304,23 @@ void MainWindow::StartLogger() {
 // default records until a server sends its own, Timer2 only.
 void MainWindow::StartViewer() {
   network_->LoadClientSettings();
+  settingsLoaded_ = true;
   FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
-  state_.CurrentDataDirectory = network_->ClientDataDirectory();
-  if (!QDir(state_.CurrentDataDirectory).exists()) QDir().mkpath(state_.CurrentDataDirectory);
-  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
+  UseDataDirectory(network_->ClientDataDirectory());
   ApplyLanguage();
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
   timer2_->start();
+}
+
+// The data directory of the run becomes the current one, created with its
+// missing parents, and is selected on page 1.
+void MainWindow::UseDataDirectory(const QString& path) {
+  state_.CurrentDataDirectory = path;
+  if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
+    QDir().mkpath(state_.CurrentDataDirectory);
+  configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
 }
 
 void MainWindow::ShowBoardRecord(int board) {
@@ -390,8 +397,12 @@ void MainWindow::OrderlyShutdown() {
 }
 
 // The last values of the controls go into the image, which is written. The
-// viewer writes its own settings file instead, never the logger's image.
+// viewer writes its own settings file instead, never the logger's image. A
+// close before the start sequence loaded the settings (in its first 100 ms, or
+// when the sequence stopped early) writes nothing: the image holds no records
+// then, and writing it would replace the user's file with zeros.
 void MainWindow::SaveSettings() {
+  if (!settingsLoaded_) return;
   if (edition_.IsClient()) {
     network_->SaveClientSettings();
     return;

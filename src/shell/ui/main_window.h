@@ -102,6 +102,7 @@ class MainWindow : public QMainWindow {
   void StartLogger();
   void StartViewer();
   void ShowBoardRecord(int board);
+  void UseDataDirectory(const QString& path);
   void ApplyLanguage();
   void PageShown(int index);
   void OrderlyShutdown();
@@ -132,6 +133,9 @@ class MainWindow : public QMainWindow {
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run
+  // The image holds the records of the settings file or the first run's
+  // defaults: only then may a save write it.
+  bool settingsLoaded_ = false;
   bool shutDown_ = false;  // the orderly shutdown has run
   int closeDelayMs_ = 500;
 };
