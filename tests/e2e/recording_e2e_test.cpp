@@ -325,6 +325,13 @@ TEST(RecordingEndToEnd, FirstRunWithoutSettingsOpensNoPortAndRecordsNothing) {
   ASSERT_TRUE(sim.WaitForLine("ready", 10000)) << sim.Output() << sim.Errors();
   ChildProcess tessar(install.ProgramPath(), {}, env, QString::fromStdString(install.Root()));
   ASSERT_TRUE(tessar.Started());
+  // The start sequence has run once the default data directory exists (slow
+  // builds, e.g. sanitized ones, take seconds to get there); then 3 s for a DK.
+  const auto started = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!fs::is_directory(install.Root() + "/Tessar") && tessar.Running() &&
+         std::chrono::steady_clock::now() < started) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   std::this_thread::sleep_for(std::chrono::seconds(3));
   ASSERT_TRUE(tessar.Running()) << tessar.Errors();
   EXPECT_TRUE(tessar.Terminate(5000));

@@ -182,7 +182,9 @@ TEST_F(DeviceWindowTest, FaultyFramesAreDroppedSilentlyAndASilentDeviceCountsMis
   const QString status = window.SBar()->currentMessage();
   std::array<int, kBoardCount> cycles{};
   for (int tick = 0; tick < 6; ++tick) {
+    // a frame period and a half, longer while a slow (e.g. sanitized) build lags behind
     test::Pump(150);
+    test::WaitUntil([&] { return window.state().Boards[0].frame.FrameReady; }, 1000);
     for (int b = 0; b < kBoardCount; ++b) cycles[b] += window.state().Boards[b].frame.FrameReady;
     window.Timer1Timer();
   }
