@@ -39,9 +39,9 @@ class BrowserWindowTest : public ::testing::Test {
   fs::path Data() const { return fs::path(state_.CurrentDataDirectory.toStdString()); }
   // A versioned file of a 7-channel device ("A3") in board A's folder of the day.
   void WriteRecording(const char* name, int first, int count, const std::string& serial = "A30001") {
-    test::RecordFileSpec spec{3, "2.0.2", {"Kiln 3", "Firing", "x", "degC"}, {"In", "Out"}, serial, start_};
+    test::RecordFileShape shape{3, "2.0.2", {"Kiln 3", "Firing", "x", "degC"}, {"In", "Out"}, serial, start_};
     test::WriteFile(Data() / "20261208" / "A" / name,
-                    test::RecordHeaderBytes(spec) + test::RecordsBytes(3, start_, count, first));
+                    test::RecordHeaderBytes(shape) + test::RecordsBytes(3, start_, count, first));
   }
 
   QTemporaryDir tmp_;

@@ -11,7 +11,7 @@
 
 namespace tessar::test {
 
-struct RecordFileSpec {
+struct RecordFileShape {
   int kind = 3;                       // 1: 7 channels, 2: 9 channels, 3: versioned
   std::string version = "2.0.2";      // kind 3 only
   std::string titles[4] = {"Job", "Chart", "Note", "degC"};
@@ -28,7 +28,7 @@ inline void PutDouble(std::string& bytes, std::size_t offset, double v) {
   std::memcpy(bytes.data() + offset, &v, 8);  // the test host is little-endian
 }
 
-inline std::string RecordHeaderBytes(const RecordFileSpec& s) {
+inline std::string RecordHeaderBytes(const RecordFileShape& s) {
   const bool versioned = s.kind == 3;
   const std::size_t size = versioned ? 544 : s.kind == 1 ? 492 : 532;
   const std::size_t titles = versioned ? 11 : 0;

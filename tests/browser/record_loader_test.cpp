@@ -10,7 +10,7 @@
 namespace tessar {
 namespace {
 
-using test::RecordFileSpec;
+using test::RecordFileShape;
 using test::RecordHeaderBytes;
 using test::RecordsBytes;
 using test::WriteFile;
@@ -32,7 +32,7 @@ class LoaderTest : public ::testing::Test {
 TEST_F(LoaderTest, RecognisesEachLayoutAndItsHeaderTexts) {
   struct Case {
     const char* what;
-    RecordFileSpec spec;
+    RecordFileShape shape;
     RecordKind kind;
     int channels;
     const char* version;
@@ -48,10 +48,10 @@ TEST_F(LoaderTest, RecognisesEachLayoutAndItsHeaderTexts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    RecordFileSpec spec = c.spec;
-    spec.names = {"  Inlet ", "Outlet", "Core"};
-    const int recordKind = spec.kind;
-    const fs::path p = Write("f.ORV", RecordHeaderBytes(spec) + RecordsBytes(recordKind, kStart, 2));
+    RecordFileShape shape = c.shape;
+    shape.names = {"  Inlet ", "Outlet", "Core"};
+    const int recordKind = shape.kind;
+    const fs::path p = Write("f.ORV", RecordHeaderBytes(shape) + RecordsBytes(recordKind, kStart, 2));
     LoadRequest request;
     request.files = {p};
     const LoadResult r = LoadRecordFiles(request);
@@ -59,9 +59,9 @@ TEST_F(LoaderTest, RecognisesEachLayoutAndItsHeaderTexts) {
     EXPECT_EQ(r.header.kind, c.kind);
     EXPECT_EQ(r.header.version, QString::fromLatin1(c.version));
     EXPECT_EQ(r.data.channelCount, c.channels);
-    EXPECT_EQ(r.header.titles[0], QString::fromStdString(spec.titles[0]));
-    EXPECT_EQ(r.header.titles[3], QString::fromStdString(spec.titles[3]));
-    EXPECT_EQ(r.header.serialNumber, QString::fromStdString(spec.serial));
+    EXPECT_EQ(r.header.titles[0], QString::fromStdString(shape.titles[0]));
+    EXPECT_EQ(r.header.titles[3], QString::fromStdString(shape.titles[3]));
+    EXPECT_EQ(r.header.serialNumber, QString::fromStdString(shape.serial));
     EXPECT_EQ(r.header.startTime, kStart);
     EXPECT_EQ(r.data.titles[0], QStringLiteral("Inlet"));  // trimmed
     EXPECT_EQ(r.data.titles[3], QStringLiteral("N3"));
@@ -79,9 +79,9 @@ TEST_F(LoaderTest, FirstFileThatIsNoRecording) {
     std::string bytes;  // empty name: the file is not written
     LoadStatus status;
   };
-  RecordFileSpec badSerial{1, "", {"a", "b", "c", "d"}, {}, "B10001", kStart};
-  RecordFileSpec version{3, "2.0.2", {"a", "b", "c", "d"}, {}, "A4", kStart};
-  RecordFileSpec otherVersion = version;
+  RecordFileShape badSerial{1, "", {"a", "b", "c", "d"}, {}, "B10001", kStart};
+  RecordFileShape version{3, "2.0.2", {"a", "b", "c", "d"}, {}, "A4", kStart};
+  RecordFileShape otherVersion = version;
   otherVersion.version = "2.0.1";
   const Case cases[] = {
       {"old layout with a foreign serial", RecordHeaderBytes(badSerial) + RecordsBytes(1, kStart, 2),

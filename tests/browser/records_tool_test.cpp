@@ -43,10 +43,10 @@ TEST(RecordsTool, InfoExportsAndFailures) {
   QTemporaryDir tmp;
   const fs::path dir = tmp.path().toStdString();
   const double start = EncodeDateTime({2026, 12, 8, 14, 0, 0});
-  test::RecordFileSpec spec{1, "", {"Kiln", "Firing", "x", "degC"}, {"In", "Out"}, "A30007", start};
+  test::RecordFileShape shape{1, "", {"Kiln", "Firing", "x", "degC"}, {"In", "Out"}, "A30007", start};
   const fs::path first = dir / "140000.ORV", second = dir / "150000.ORV";
-  test::WriteFile(first, test::RecordHeaderBytes(spec) + test::RecordsBytes(1, start, 4));
-  test::WriteFile(second, test::RecordHeaderBytes(spec) + test::RecordsBytes(1, start, 2, 3600) + "torn");
+  test::WriteFile(first, test::RecordHeaderBytes(shape) + test::RecordsBytes(1, start, 4));
+  test::WriteFile(second, test::RecordHeaderBytes(shape) + test::RecordsBytes(1, start, 2, 3600) + "torn");
   fs::permissions(first, fs::perms::owner_read | fs::perms::group_read);  // archived read-only
 
   const std::string tool = test::BinPath("tessar-records");

@@ -89,6 +89,7 @@ ChartPanel::ChartPanel(ChartPage& page, DisplayPage& display, ProgramState& stat
   connect(page.BtSaveM, &QPushButton::clicked, this, &ChartPanel::BtSaveM1Click);
   connect(page.BtSaveBmp, &QPushButton::clicked, this, &ChartPanel::BtSaveBmp1Click);
   page.Memo->viewport()->installEventFilter(this);
+  memoViewport_ = page.Memo->viewport();
 }
 
 QString ChartPanel::Text(int id) const { return MessageText(static_cast<Msg>(id), state_.KoreanUi); }
@@ -102,7 +103,9 @@ void ChartPanel::LogError(const QObject* sender, const QString& message) {
 }
 
 bool ChartPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == page_.Memo->viewport()) {
+  // The page may be half destroyed when its children send their last
+  // events: compare with the pointer kept at construction, never through it.
+  if (watched == memoViewport_) {
     if (event->type() == QEvent::MouseButtonDblClick) {
       Memo1DblClick();
     } else if (event->type() == QEvent::MouseButtonPress) {

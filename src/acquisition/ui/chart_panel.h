@@ -74,6 +74,7 @@ class ChartPanel : public QObject {
   void RunExport(Export&& run);
 
   ChartPage& page_;
+  const QObject* memoViewport_ = nullptr;  // the memo's viewport, watched for clicks
   DisplayPage& display_;
   ProgramState& state_;
   Dialogs& dialogs_;

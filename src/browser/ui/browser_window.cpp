@@ -92,7 +92,14 @@ BrowserWindow::BrowserWindow(ProgramState& state, Dialogs& dialogs, QWidget* par
   FormCreate();
 }
 
-BrowserWindow::~BrowserWindow() { AcquisitionHold = false; }
+BrowserWindow::~BrowserWindow() {
+  AcquisitionHold = false;
+  // the chart owns the x axis it shows; the other one is ours
+  for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(timeAxis_),
+                              static_cast<QAbstractAxis*>(secondsAxis_)}) {
+    if (!chart_->axes().contains(axis)) delete axis;
+  }
+}
 
 void BrowserWindow::Open(ProgramState& state, Dialogs& dialogs, QWidget* owner) {
   auto* browser = new BrowserWindow(state, dialogs, owner);
