@@ -9,6 +9,7 @@
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/cycle_presenter.h"
 #include "common/clock.h"
+#include "common/ui/guarded.h"
 #include "config/ui/config_page.h"
 #include "i18n/text_codec.h"
 #include "net/ui/client_page.h"
@@ -30,18 +31,18 @@ DataClient::DataClient(ProgramState& state, const std::array<ConfigPage*, kBoard
     auto* socket = new QTcpSocket(this);
     socket->setObjectName(QStringLiteral("CS%1").arg(b + 1));
     sockets_[static_cast<std::size_t>(b)] = socket;
-    connect(socket, &QTcpSocket::connected, this, [this, b] { CS1Connect(b); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, b] { CS1Disconnect(b); });
+    connect(socket, &QTcpSocket::connected, this, Guarded(socket, [this, b] { CS1Connect(b); }));
+    connect(socket, &QTcpSocket::disconnected, this, Guarded(socket, [this, b] { CS1Disconnect(b); }));
     connect(socket, &QTcpSocket::errorOccurred, this,
-            [this, b](QAbstractSocket::SocketError e) { CS1Error(b, e); });
-    connect(socket, &QTcpSocket::readyRead, this, [this, b] { CS1Read(b); });
+            Guarded(socket, [this, b](QAbstractSocket::SocketError e) { CS1Error(b, e); }));
+    connect(socket, &QTcpSocket::readyRead, this, Guarded(socket, [this, b] { CS1Read(b); }));
 
     ConfigPage& page = *configPages_[static_cast<std::size_t>(b)];
     // an address must fit its 25-byte field in the settings file
     page.CBAddr->lineEdit()->setMaxLength(static_cast<int>(kServerAddressSize) - 1);
-    connect(page.BtConnect, &QPushButton::clicked, this, [this, b] { BtConnect1Click(b); });
-    connect(page.BtC, &QPushButton::clicked, this, [this, b] { BtC1Click(b); });
-    connect(page.UDPort, &QSpinBox::valueChanged, this, [this, b] { UDPort1Click(b); });
+    connect(page.BtConnect, &QPushButton::clicked, this, Guarded(page.BtConnect, [this, b] { BtConnect1Click(b); }));
+    connect(page.BtC, &QPushButton::clicked, this, Guarded(page.BtC, [this, b] { BtC1Click(b); }));
+    connect(page.UDPort, &QSpinBox::valueChanged, this, Guarded(page.UDPort, [this, b] { UDPort1Click(b); }));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QThread>
 #include <algorithm>
 
+#include "common/ui/guarded.h"
 #include "net/net_message.h"
 #include "net/ui/client_page.h"
 #include "net/ui/net_log.h"
@@ -22,7 +23,7 @@ DataServer::DataServer(ClientPage& page, FrameSource frames, RecordSource record
   for (int b = 0; b < kBoardCount; ++b) {
     auto* server = new QTcpServer(this);
     server->setObjectName(QStringLiteral("SS%1").arg(b + 1));
-    connect(server, &QTcpServer::newConnection, this, [this, b] { ClientConnect(b); });
+    connect(server, &QTcpServer::newConnection, this, Guarded(server, [this, b] { ClientConnect(b); }));
     servers_[static_cast<std::size_t>(b)] = server;
   }
 }
@@ -75,11 +76,11 @@ void DataServer::ClientConnect(int board) {
     connection->port = socket->peerPort();
     connection->key = QStringLiteral("%1:%2").arg(connection->address).arg(connection->port);
     connections_.push_back(std::move(owned));
-    connect(socket, &QTcpSocket::readyRead, this, [this, connection] { ClientRead(connection); });
+    connect(socket, &QTcpSocket::readyRead, this, Guarded(socket, [this, connection] { ClientRead(connection); }));
     connect(socket, &QTcpSocket::disconnected, this,
-            [this, connection] { ClientDisconnect(connection); });
+            Guarded(socket, [this, connection] { ClientDisconnect(connection); }));
     connect(socket, &QTcpSocket::errorOccurred, this,
-            [this, connection](QAbstractSocket::SocketError e) { ClientError(connection, e); });
+            Guarded(socket, [this, connection](QAbstractSocket::SocketError e) { ClientError(connection, e); }));
 
     const QStringList listed = MemoCLines();
     if (listed.size() < kClientLimit) {
