@@ -10,17 +10,6 @@
 
 namespace tessar {
 
-namespace {
-
-template <typename W>
-W* Named(W* widget, const QString& name, int tag) {
-  widget->setObjectName(name);
-  SetTag(widget, tag);
-  return widget;
-}
-
-}  // namespace
-
 ChartPage::ChartPage(int board, QWidget* parent) : QWidget(parent), board_(board) {
   const QString n = QString::number(board + 1);
   const QString letter = BoardLetter(board);

@@ -13,6 +13,14 @@ inline void SetTag(QObject* control, int tag) { control->setProperty("Tag", tag)
 inline int TagOf(const QObject* control) {
   return control != nullptr ? control->property("Tag").toInt() : 0;
 }
+// A control named and tagged in one step, as the pages build their families.
+template <typename W>
+W* Named(W* widget, const QString& name, int tag) {
+  widget->setObjectName(name);
+  SetTag(widget, tag);
+  return widget;
+}
+
 inline int BoardOfTag(int tag) { return tag / 10; }
 inline int ChannelOfTag(int tag) { return tag % 10; }
 

@@ -19,13 +19,6 @@ QStringList ChannelTypeItems() { return {"mV", "K", "R", "J", "S", "T", "A", "Z"
 
 namespace {
 
-template <typename W>
-W* Named(W* widget, const QString& name, int tag) {
-  widget->setObjectName(name);
-  SetTag(widget, tag);
-  return widget;
-}
-
 QLineEdit* NumberEdit(QWidget* parent, int width) {
   auto* edit = new QLineEdit(parent);
   edit->setFixedWidth(width);
