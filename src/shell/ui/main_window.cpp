@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QThread>
+#include <cstdio>
 
 #include "acquisition/ui/acquisition_controller.h"
 #include "acquisition/ui/alarm_presenter.h"
@@ -28,6 +29,8 @@
 #include "net/ui/client_page.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
+#include "web/ui/web_server.h"
+#include "web/web_config.h"
 
 namespace tessar {
 
@@ -319,9 +322,16 @@ void MainWindow::StartViewer() {
   StartServices();
 }
 
-void MainWindow::StartServices() {}
+void MainWindow::StartServices() {
+  QString message;
+  web_ = StartWebServer(
+      QString::fromStdString(WebConfigPathFor(state_.SettingsPath.toStdString())), state_,
+      *feed_, QString::fromLatin1(edition_.caption), message);
+  if (!web_ && !message.isEmpty()) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  if (!message.isEmpty()) SetStatus(message);
+}
 
-void MainWindow::StopServices() {}
+void MainWindow::StopServices() { web_.reset(); }
 
 // The data directory of the run becomes the current one, created with its
 // missing parents, and is selected on page 1.
