@@ -38,6 +38,9 @@ function el(tag, cls, content) {
 // "2026-12-08T14:05:32.000" as the logger's wall-clock seconds
 function wallSeconds(time) { return time ? Date.parse(time + 'Z') / 1000 : null; }
 
+// the logger's clock as it reads: hh:mm:ss
+function clockText(t) { return new Date(t * 1000).toISOString().slice(11, 19); }
+
 function formatValue(v) { return v === null || v === undefined ? '—' : v.toFixed(2); }
 
 function channelName(record, i) {
@@ -56,7 +59,8 @@ function makeChart(box, record, data) {
     width: Math.max(200, box.clientWidth), height: window.innerWidth < 500 ? 200 : 260,
     tzDate: ts => uPlot.tzDate(new Date(ts * 1e3), 'Etc/UTC'),
     series, legend: { live: false },
-    axes: [{}, { label: record.unit || undefined, size: 56 }],
+    axes: [{ values: (u, ticks) => ticks.map(clockText) },
+           { label: record.unit || undefined, size: 56 }],
     scales: { x: { time: true } },
   };
   const chart = new uPlot(opts, data, box);

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 
@@ -13,13 +14,12 @@ namespace {
 constexpr std::array<IniKey, 3> kKnownKeys{{{"http", "port"}, {"http", "bind"}, {"http", "token"}}};
 constexpr std::size_t kTokenLimit = 256;
 
-// The token travels in a query text and a header: printable ASCII without
-// blanks, and none of the characters a query or a header would change.
+// The token travels in query texts, a header and the page's own links: the
+// characters that need no escaping in any of them.
 bool IsTokenText(std::string_view token) {
   for (const char c : token) {
     const auto u = static_cast<unsigned char>(c);
-    if (u <= 0x20 || u >= 0x7F || c == '&' || c == '#' || c == '%' || c == '+' || c == '?')
-      return false;
+    if (!std::isalnum(u) && c != '-' && c != '.' && c != '_' && c != '~') return false;
   }
   return true;
 }
@@ -78,7 +78,7 @@ WebConfigResult ParseWebConfig(const IniText& ini) {
   if (const IniEntry* token = ini.Find("http", "token"); token != nullptr) {
     if (token->value.size() > kTokenLimit || !IsTokenText(token->value)) {
       out.error = "line " + std::to_string(token->line) +
-                  ": token must be at most 256 printable characters without blanks, & # % + ?";
+                  ": token must be at most 256 letters, digits and - . _ ~";
       return out;
     }
     config.token = token->value;

@@ -171,6 +171,18 @@ int ScreenRequest(const RequestHead& head, std::string_view token) {
   return 0;
 }
 
+std::string FillPageToken(std::string_view page, std::string_view token) {
+  constexpr std::string_view kMark = "%TOKEN%";
+  std::string out;
+  for (std::size_t at; (at = page.find(kMark)) != std::string_view::npos;) {
+    out += page.substr(0, at);
+    out += token;
+    page.remove_prefix(at + kMark.size());
+  }
+  out += page;
+  return out;
+}
+
 const char* ReasonPhrase(int status) {
   switch (status) {
     case 401: return "Unauthorized";

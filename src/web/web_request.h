@@ -54,6 +54,10 @@ bool RequestAuthorized(std::string_view query, std::string_view authorization,
 // GET, 401 without the token, 404 for a WebSocket upgrade anywhere but /ws.
 int ScreenRequest(const RequestHead& head, std::string_view token);
 
+// The page with every "%TOKEN%" replaced by `token` (a token is made of
+// characters that need no escaping), so that its own links carry it.
+std::string FillPageToken(std::string_view page, std::string_view token);
+
 // "Unauthorized" for 401 and so on, for the statuses the screen answers
 // with; anything else is answered as 400 "Bad Request".
 const char* ReasonPhrase(int status);

@@ -23,7 +23,7 @@ TEST(WebConfig, EveryRuleOfTheFile) {
       {"[http]\nport=8080\n", nullptr, 8080, "127.0.0.1"},
       {"[http]\nport=1\nbind=::1\n", nullptr, 1, "::1"},
       {"[http]\nport=65535\nbind=127.0.0.9\ntoken=\n", nullptr, 65535, "127.0.0.9"},
-      {"[http]\nport=80\nbind=0.0.0.0\ntoken=s3cret-Token_1\n", nullptr, 80, "0.0.0.0"},
+      {"[http]\nport=80\nbind=0.0.0.0\ntoken=s3cret-Token_1.~\n", nullptr, 80, "0.0.0.0"},
       {"[http]\nport=80\nbind=\n", nullptr, 80, "127.0.0.1"},
       {"[http]\nbind=127.0.0.1\n", "port is required", 0, ""},
       {"[http]\nport=0\n", "line 2: port must be a whole number 1..65535", 0, ""},
@@ -38,6 +38,7 @@ TEST(WebConfig, EveryRuleOfTheFile) {
       {"[http]\nport=80\nbind=::\n", "set a token", 0, ""},
       {"[http]\nport=80\ntoken=a b\n", "token must be", 0, ""},
       {"[http]\nport=80\ntoken=a&b\n", "token must be", 0, ""},
+      {"[http]\nport=80\ntoken=a\"b\n", "token must be", 0, ""},
       {"[http]\nport=80\nport=81\n", "given twice", 0, ""},
   };
   for (const auto& c : cases) {
@@ -111,6 +112,8 @@ TEST(WebRequest, TheScreenAnswersBeforeTheRouter) {
   EXPECT_TRUE(TokensEqual("abc", "abc"));
   for (const char* other : {"", "ab", "abd", "abcd", "ABC"}) EXPECT_FALSE(TokensEqual(other, "abc"));
 
+  EXPECT_EQ(FillPageToken("<a href=\"x?token=%TOKEN%\">%TOKEN%</a>%TOKEN", "k-1"),
+            "<a href=\"x?token=k-1\">k-1</a>%TOKEN");
   EXPECT_EQ(RefusalResponse(401),
             "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Bearer\r\nContent-Type: text/plain\r\n"
             "Content-Length: 17\r\nConnection: close\r\n\r\n401 Unauthorized\n");

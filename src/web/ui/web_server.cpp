@@ -91,10 +91,19 @@ WebServer::WebServer(WebConfig config, const ProgramState& state, QString title,
       return Answer(request, file.path);
     });
   }
-  for (const char* path : {"/api/boards", "/api/info", "/ws"}) {
+  for (const char* path : {"/api/boards", "/api/info"}) {
     http_->route(QString::fromLatin1(path),
                  [this, path](const QHttpServerRequest& request) { return Answer(request, path); });
   }
+  // The HTTP server hands a WebSocket upgrade over when a route takes it and
+  // answers nothing itself; the screen has already refused the upgrades
+  // without the token, and the socket is checked again once open.
+  http_->route("/ws", [](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+    const bool upgrade =
+        request.value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+    if (!upgrade) Refuse(request.method() == QHttpServerRequest::Method::Get ? 400 : 405)
+                      .write(std::move(responder));
+  });
   http_->route("/api/boards/<arg>/history",
                [this](const QString& letter, const QHttpServerRequest& request) {
                  return AnswerHistory(request, letter);
@@ -144,12 +153,16 @@ QHttpServerResponse WebServer::Answer(const QHttpServerRequest& request, const Q
     return Respond("application/json",
                    Json(InfoJson(state_.KoreanUi, title_.toStdString())));
   }
-  if (path == "/ws") return Refuse(400);  // only as a WebSocket upgrade
   for (const PageFile& file : kPageFiles) {
     if (path != file.path) continue;
     QFile resource(QString::fromLatin1(file.resource));
     if (!resource.open(QIODevice::ReadOnly)) return Refuse(404);
-    return Respond(file.mime, resource.readAll());
+    QByteArray body = resource.readAll();
+    if (path == "/") {
+      body = QByteArray::fromStdString(
+          FillPageToken(std::string_view(body.constData(), body.size()), config_.token));
+    }
+    return Respond(file.mime, std::move(body));
   }
   return Refuse(404);
 }
