@@ -1,5 +1,6 @@
 #include "web/web_json.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -15,6 +16,10 @@ constexpr double kUnixEpochDayCount = 25569.0;  // 1970-01-01 00:00
 bool BoardUsed(const BoardSettings& settings) { return settings.portNumber >= 1; }
 
 bool BoardReceiving(const FrameState& frame) { return frame.MissedTicks < 1; }
+
+bool PaceReceiving(double secondsSinceRecord, int paceSeconds) {
+  return secondsSinceRecord >= 0.0 && secondsSinceRecord < 3.0 * std::max(paceSeconds, 1);
+}
 
 LiveRecord EmptyRecord(int board) {
   LiveRecord record;

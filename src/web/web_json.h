@@ -36,6 +36,10 @@ namespace tessar {
 bool BoardUsed(const BoardSettings& settings);
 // Frames keep arriving: fewer than three ticks in a row without one.
 bool BoardReceiving(const FrameState& frame);
+// The same for a board whose records come at a pace of their own (the
+// viewer's, one per poll reply, where no tick counts the missing frames):
+// its last record is less than three paces old (a pace below 1 s counts as 1 s).
+bool PaceReceiving(double secondsSinceRecord, int paceSeconds);
 // The record a board shows before its first: no time, no data, no alarm.
 LiveRecord EmptyRecord(int board);
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +30,8 @@
 #include "acquisition/recording_file.h"
 #include "common/date_time.h"
 #include "test_support.h"
+#include "acquisition/ui/live_feed.h"
+#include "web/ui/web_server.h"
 #include "web/web_json.h"
 
 using namespace tessar;
@@ -362,6 +365,44 @@ TEST_F(WebReadout, ChromiumShowsTheCardsAndCharts) {
     const std::vector<unsigned char> bytes = ReadBytes(png);
     ASSERT_GT(bytes.size(), 8u) << png;
     EXPECT_EQ(std::memcmp(bytes.data(), "\x89PNG", 4), 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The configuration file decides whether anything listens: refused files
+// and taken ports keep the server off with the reason, recording untouched.
+TEST(WebReadoutStart, RefusedConfigurationsKeepTheServerOff) {
+  QTemporaryDir dir;
+  const QString path = dir.path() + "/tessar.web";
+  QTcpServer taken;
+  ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+  const quint16 free = FreePort();
+  const struct {
+    std::string text;  // empty: no file
+    const char* message;
+    bool started;
+  } cases[] = {
+      {"", "", false},
+      {"[http]\nport=" + std::to_string(free) + "\nbind=0.0.0.0\n", "set a token", false},
+      {"[http]\nport=" + std::to_string(free) + "\nprot=1\n", "unknown key \"prot\"", false},
+      {"[http]\nport=" + std::to_string(taken.serverPort()) + "\n", "port", false},
+      {"[http]\nport=" + std::to_string(free) + "\n",
+       "Web read-out on http://127.0.0.1:", true},
+  };
+  ProgramState state;
+  LiveFeed feed;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    QFile::remove(path);
+    if (!c.text.empty()) std::ofstream(path.toStdString()) << c.text;
+    QString message;
+    const std::unique_ptr<WebServer> server = StartWebServer(path, state, feed, "Tessar", message);
+    EXPECT_EQ(server != nullptr, c.started);
+    EXPECT_TRUE(message.contains(c.message)) << message.toStdString();
+    if (!c.started && !c.text.empty()) EXPECT_TRUE(message.startsWith("Web read-out off: "));
   }
 }
 

@@ -165,6 +165,13 @@ TEST(WebJson, BoardsHistoryAndPushes) {
     frame.MissedTicks = missed;
     EXPECT_EQ(BoardReceiving(frame), receiving) << missed;
   }
+  const struct {
+    double seconds;
+    int pace;
+    bool receiving;
+  } paces[] = {{0.0, 2, true}, {5.9, 2, true}, {6.0, 2, false}, {2.5, 0, true}, {3.0, 0, false},
+               {-1.0, 2, false}};
+  for (const auto& p : paces) EXPECT_EQ(PaceReceiving(p.seconds, p.pace), p.receiving) << p.seconds;
   settings.portNumber = 0;
   EXPECT_FALSE(BoardUsed(settings));
   settings.portNumber = 3;

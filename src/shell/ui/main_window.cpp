@@ -27,6 +27,7 @@
 #include "i18n/text_codec.h"
 #include "i18n/ui/caption_setter.h"
 #include "net/ui/client_page.h"
+#include "net/ui/data_client.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
 #include "web/ui/web_server.h"
@@ -328,6 +329,10 @@ void MainWindow::StartServices() {
       QString::fromStdString(WebConfigPathFor(state_.SettingsPath.toStdString())), state_,
       *feed_, QString::fromLatin1(edition_.caption), message);
   if (!web_ && !message.isEmpty()) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  // the viewer counts no ticks: its boards receive while their polls answer
+  if (web_ && network_->Client()) {
+    web_->SetRecordPace([client = network_->Client()](int b) { return client->PollInterval(b); });
+  }
   if (!message.isEmpty()) SetStatus(message);
 }
 

@@ -181,6 +181,12 @@ QHttpServerResponse WebServer::AnswerHistory(const QHttpServerRequest& request,
                  Json(HistoryJson(run.chart, state_.ElapsedAxis, run.run.StartTime)));
 }
 
+bool WebServer::Receiving(int board) const {
+  if (!pace_) return BoardReceiving(state_.Boards[board].frame);
+  return sinceRecord_[board].isValid() &&
+         PaceReceiving(sinceRecord_[board].elapsed() / 1000.0, pace_(board));
+}
+
 QByteArray WebServer::BoardsJson() const {
   std::string out = "[";
   for (int b = 0; b < kBoardCount; ++b) {
@@ -189,7 +195,7 @@ QByteArray WebServer::BoardsJson() const {
     if (out.size() > 1) out += ',';
     out += '{';
     out += BoardJsonFields(last_[b] ? *last_[b] : EmptyRecord(b), settings,
-                           BoardReceiving(state_.Boards[b].frame));
+                           Receiving(b));
     out += '}';
   }
   out += ']';
@@ -257,10 +263,11 @@ void WebServer::Push(const QString& message) {
 void WebServer::TakeRecord(const LiveRecord& record) {
   if (record.board < 0 || record.board >= kBoardCount) return;
   last_[record.board] = record;
+  sinceRecord_[record.board].start();
   if (sockets_.empty()) return;
   const BoardSettings& settings = state_.Settings.boards[record.board];
   Push(QString::fromStdString(
-      RecordPushJson(record, settings, BoardReceiving(state_.Boards[record.board].frame))));
+      RecordPushJson(record, settings, Receiving(record.board))));
 }
 
 void WebServer::TakeAlarm(int board, const QString& text) {

@@ -12,10 +12,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -50,6 +52,12 @@ class WebServer : public QObject {
   int socketCount() const { return static_cast<int>(sockets_.size()); }
   // Records and alarm messages from now on are pushed.
   void Follow(const LiveFeed& feed);
+  // For boards whose records come at a pace of their own rather than from
+  // the acquisition tick (the viewer's polls): seconds between records of a
+  // board. A board is then receiving while its last record is recent.
+  void SetRecordPace(std::function<int(int board)> secondsBetweenRecords) {
+    pace_ = std::move(secondsBetweenRecords);
+  }
 
   void TakeRecord(const LiveRecord& record);
   void TakeAlarm(int board, const QString& text);
@@ -58,6 +66,7 @@ class WebServer : public QObject {
   QHttpServerResponse Answer(const QHttpServerRequest& request, const QByteArray& path);
   QHttpServerResponse AnswerHistory(const QHttpServerRequest& request, const QString& letter);
   bool Authorized(const QHttpServerRequest& request) const;
+  bool Receiving(int board) const;
   QByteArray BoardsJson() const;
   void Screen(QTcpSocket* socket);
   void AcceptWebSockets();
@@ -69,6 +78,8 @@ class WebServer : public QObject {
   std::unique_ptr<QHttpServer> http_;
   quint16 port_ = 0;
   std::array<std::optional<LiveRecord>, kBoardCount> last_;
+  std::array<QElapsedTimer, kBoardCount> sinceRecord_;
+  std::function<int(int)> pace_;
   std::vector<QWebSocket*> sockets_;
 };
 
