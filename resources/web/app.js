@@ -191,6 +191,7 @@ async function start() {
   } catch (e) { /* the page still works in English */ }
   document.getElementById('empty').textContent = text.none;
   document.getElementById('link').textContent = text.offline;
+  loadBoards().catch(() => {});
   connect(1000);
 }
 

@@ -348,7 +348,7 @@ TEST_F(WebReadout, ChromiumShowsTheCardsAndCharts) {
     QStringList args{"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
                      "--disable-component-update", "--disable-sync", "--hide-scrollbars",
-                     "--user-data-dir=" + profile.path(), "--virtual-time-budget=4000"};
+                     "--user-data-dir=" + profile.path(), "--virtual-time-budget=10000"};
     return RunProcess(chromium.toStdString(), args + extra + QStringList{url}, 60000);
   };
   const ProcessResult dom = run({"--window-size=1280,800", "--dump-dom"});
