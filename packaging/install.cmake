@@ -9,7 +9,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tessar.desktop ${CMAKE_CURRENT_LIST_DIR}
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/tessar.svg ${CMAKE_CURRENT_LIST_DIR}/icons/tessview.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/tessar)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Debian's package documents: the copyright and the changelog, compressed.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tessar)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${doc_dir})
 
 # The build folder mirrors the installed layout for the default alarm sound:
 # bin/tessar finds ../share/tessar/alarm.wav from either.
@@ -24,6 +26,16 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/tessar.service
 # Man pages from each program's --help (help2man), compressed as Debian wants.
 find_program(HELP2MAN help2man)
 find_program(GZIP gzip)
+if(GZIP)
+  set(changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+  add_custom_command(
+    OUTPUT ${changelog}
+    COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog > ${changelog}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog
+    VERBATIM)
+  add_custom_target(changelog ALL DEPENDS ${changelog})
+  install(FILES ${changelog} DESTINATION ${doc_dir})
+endif()
 if(HELP2MAN AND GZIP)
   set(man_pages)
   foreach(entry
@@ -49,7 +61,7 @@ if(HELP2MAN AND GZIP)
     list(APPEND man_pages ${page}.gz)
   endforeach()
   add_custom_target(man-pages ALL DEPENDS ${man_pages})
-  install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
 else()
   message(STATUS "help2man or gzip not found: no man pages")
 endif()
@@ -60,9 +72,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tessar developers")
 set(CPACK_PACKAGE_CONTACT "Tessar developers <tessar-dev@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "thermocouple logger and viewer for ORVA devices")
+# the summary above is the synopsis line; this is the long text
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "thermocouple logger and viewer for ORVA devices\n\
-Tessar logs up to four ORVA thermocouple and voltage boards on serial\n\
+    "Tessar logs up to four ORVA thermocouple and voltage boards on serial\n\
 ports: live charts, alarms with relay outputs, hourly recording files and\n\
 a record browser. It serves the boards over TCP to Tessview, which shows,\n\
 alarms and records them on other machines. The logger also runs without a\n\
