@@ -271,6 +271,7 @@ void BrowserWindow::BuildControls() {
   DirectoryListBox1->setModel(directories_);
   for (int c = 1; c < directories_->columnCount(); ++c) DirectoryListBox1->hideColumn(c);
   DirectoryListBox1->setHeaderHidden(true);
+  DirectoryListBox1->installEventFilter(this);
   DirectoryListBox1->viewport()->installEventFilter(this);
   // The model reads folders in the background: as the folders on the way to
   // the shown one arrive (and are sorted), the tree is brought to it again,
@@ -668,8 +669,9 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
       default:
         break;
     }
-  } else if (watched == DirectoryListBox1->viewport() &&
-             (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel)) {
+  } else if ((watched == DirectoryListBox1 || watched == DirectoryListBox1->viewport()) &&
+             (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel ||
+              event->type() == QEvent::KeyPress)) {
     followDirectory_ = false;  // the user browses the tree now
   } else if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     Memo1DblClick();
