@@ -36,7 +36,7 @@ class BrowserWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     state_.CurrentDataDirectory = tmp_.path() + QStringLiteral("/data");
-    state_.ExeDirectory = tmp_.path();
+    state_.ProgramDirectory = tmp_.path();
     state_.KoreanUi = false;
     start_ = EncodeDateTime({2026, 12, 8, 14, 0, 0});
   }

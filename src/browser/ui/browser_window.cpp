@@ -748,7 +748,7 @@ void BrowserWindow::BtPrintClick() {
     // The picture goes to the report from memory; temp.bmp beside the
     // program is still written, and a failure to write it is said.
     content.picture = ChartPicture();
-    const QString bitmap = state_.ExeDirectory + QStringLiteral("/temp.bmp");
+    const QString bitmap = state_.ProgramDirectory + QStringLiteral("/temp.bmp");
     if (!content.picture.save(bitmap, "BMP"))
       SetStatus(Text(Msg::BrowserPictureFailed).replace(QStringLiteral("%s"), bitmap));
     for (int i = 1; i < kBrowserSeriesCount; ++i) {

@@ -47,7 +47,9 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // `executablePath`: the running program's file; its settings file, error
-  // log and ports/ folder lie beside it. `dialogs` null: Qt's own dialogs.
+  // log and ports/ folder lie in its program folder (beside it, or the
+  // per-user folder when its folder cannot be written). `dialogs` null: Qt's
+  // own dialogs.
   MainWindow(const Edition& edition, const QString& executablePath, Dialogs* dialogs = nullptr,
              QWidget* parent = nullptr);
   ~MainWindow() override;
