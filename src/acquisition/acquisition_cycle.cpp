@@ -160,7 +160,7 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
     std::filesystem::create_directories(run.RecordFileName.parent_path(), missing);
     WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
   }
-  RecordingRecord record;
+  RecordingRecord& record = out.record;
   record.time = now;
   for (int i = 0; i < kSlotCount; ++i) record.values[i] = conversion.ChannelValue[i];
   out.recordWritten = AppendRecordingRecord(run.RecordFileName, record);

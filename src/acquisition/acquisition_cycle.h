@@ -16,6 +16,7 @@
 
 #include "acquisition/board_state.h"
 #include "acquisition/conversion.h"
+#include "acquisition/recording_file.h"
 #include "settings/board_settings.h"
 
 namespace tessar {
@@ -68,6 +69,7 @@ struct CycleOutcome {
   bool memoAppend = false;                // add memoLine to the memo (not paused); the
                                           // memo is then emptied once it holds 250 lines
   bool chartCleared = false;              // the point filled the chart, which is empty again
+  RecordingRecord record{};               // the record as it was written (or tried)
   bool recordWritten = false;             // the record reached the file (failures are silent)
 };
 

@@ -5,6 +5,7 @@
 #include "acquisition/ui/alarm_presenter.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/cycle_presenter.h"
+#include "acquisition/ui/live_feed.h"
 #include "common/number_text.h"
 
 namespace tessar {
@@ -23,11 +24,32 @@ void AcquisitionController::Tick() {
   for (int b = 0; b < kBoardCount; ++b) {
     if (outcomes[b] && alarms_[b]) alarms_[b]->ApplyCycle(*outcomes[b]);
   }
+  for (int b = 0; b < kBoardCount; ++b) {
+    if (outcomes[b]) Announce(b, *outcomes[b]);
+  }
 }
 
 void AcquisitionController::ApplyOutcome(int board, const CycleOutcome& outcome) {
   ApplyCycleOutcome(*pages_[board], outcome);
   if (alarms_[board]) alarms_[board]->ApplyCycle(outcome);
+  Announce(board, outcome);
+}
+
+void AcquisitionController::Announce(int board, const CycleOutcome& outcome) {
+  if (feed_ == nullptr || !outcome.processed) return;
+  if (outcome.recorded) {
+    LiveRecord record;
+    record.board = board;
+    record.time = outcome.record.time;
+    for (int i = 0; i < kSlotCount; ++i) record.values[i] = outcome.record.values[i];
+    record.inAlarm = outcome.alarm.inAlarm;
+    record.written = outcome.recordWritten;
+    emit feed_->RecordTaken(record);
+  }
+  // the messages are lines ended by CR LF
+  const QStringList messages = QString::fromStdString(outcome.alarm.AlarmText)
+                                   .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  for (const QString& message : messages) emit feed_->AlarmMessage(board, message);
 }
 
 CycleInputs AcquisitionController::InputsOf(int board) const {

@@ -16,6 +16,7 @@ namespace tessar {
 
 class AlarmController;
 class ChartPage;
+class LiveFeed;
 
 class AcquisitionController {
  public:
@@ -43,6 +44,8 @@ class AcquisitionController {
   void ApplyRecord(int board);
   // Each board's alarm controls: read by its cycle, and shown after it.
   void SetAlarms(const std::array<AlarmController*, kBoardCount>& alarms) { alarms_ = alarms; }
+  // Where each record taken and each alarm message is announced (may be null).
+  void SetFeed(LiveFeed* feed) { feed_ = feed; }
   // Before saving: each channel's alarm pair typed on the live page goes
   // into the record when both are numbers and low < high; others are kept.
   void GatherAlarmLimits();
@@ -54,6 +57,10 @@ class AcquisitionController {
   QPlainTextEdit* memoR_;
   QPlainTextEdit* memoS_;
   std::array<AlarmController*, kBoardCount> alarms_{};
+  LiveFeed* feed_ = nullptr;
+
+  // The outcome's record and alarm messages to the feed.
+  void Announce(int board, const CycleOutcome& outcome);
 };
 
 }  // namespace tessar

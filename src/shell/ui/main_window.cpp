@@ -13,6 +13,7 @@
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/display_page.h"
+#include "acquisition/ui/live_feed.h"
 #include "browser/ui/browser_window.h"
 #include "common/clock.h"
 #include "common/error_log.h"
@@ -68,6 +69,8 @@ MainWindow::MainWindow(const Edition& edition, const QString& executablePath, Di
                                      *alarmSound_, sbar_, clientPage_->MemoS, this);
   }
   acquisition_->SetAlarms(alarms_);
+  feed_ = new LiveFeed(this);
+  acquisition_->SetFeed(feed_);
   ConnectPages();
   // measurement state: frame buffers zeroed, every value 0.0 and without data
   for (BoardRunState& board : state_.Boards) board = BoardRunState{};
@@ -306,6 +309,7 @@ void MainWindow::StartLogger() {
   timer1_->start();
   network_->OpenServers();
   if (boards_) boards_->OpenBoardPorts();
+  StartServices();
 }
 
 // The viewer's start in place of steps 5 to 12: its own settings file,
@@ -320,7 +324,12 @@ void MainWindow::StartViewer() {
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
   timer2_->start();
+  StartServices();
 }
+
+void MainWindow::StartServices() {}
+
+void MainWindow::StopServices() {}
 
 // The data directory of the run becomes the current one, created with its
 // missing parents, and is selected on page 1.
@@ -398,6 +407,7 @@ void MainWindow::OrderlyShutdown() {
   // 2. "Server is closed" to every connected client, then pending events
   network_->NotifyClientsServerClosed();
   QCoreApplication::processEvents();
+  StopServices();
   // 3-4. relay outputs off, ports closed
   if (boards_) boards_->ResetRelaysAndClosePorts();
   // 5-6. client list and servers

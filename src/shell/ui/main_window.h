@@ -33,6 +33,7 @@ class ConfigPage;
 class DataNetwork;
 class DeviceLink;
 class DisplayPage;
+class LiveFeed;
 
 // Page indexes of PageControl1.
 enum PageIndex {
@@ -75,6 +76,8 @@ class MainWindow : public QMainWindow {
   DeviceLink* deviceLink() const;
   // The data servers (logger) or the data client (viewer).
   DataNetwork& network() const { return *network_; }
+  // Every record taken and every alarm message, for the services beside the window.
+  LiveFeed& liveFeed() const { return *feed_; }
 
   void SetStatus(const QString& text) { sbar_->showMessage(text); }
   QString Message(Msg id) const { return MessageText(id, state_.KoreanUi); }
@@ -108,6 +111,11 @@ class MainWindow : public QMainWindow {
   void ApplyLanguage();
   void PageShown(int index);
   void OrderlyShutdown();
+  // The optional services beside the window (each off without its
+  // configuration file): started once the run has started, stopped by the
+  // orderly shutdown before the ports close.
+  void StartServices();
+  void StopServices();
   void SaveSettings();
 
   const Edition& edition_;
@@ -132,6 +140,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<BoardLinkController> boards_;  // logger only
   std::unique_ptr<DataNetwork> network_;
   std::unique_ptr<AlarmSound> alarmSound_;
+  LiveFeed* feed_ = nullptr;
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run

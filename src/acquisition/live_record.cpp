@@ -1,0 +1,86 @@
+#include "acquisition/live_record.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "acquisition/thermocouple.h"
+#include "common/date_time.h"
+#include "i18n/text_codec.h"
+
+namespace tessar {
+
+namespace {
+
+template <std::size_t N>
+std::string FieldJson(const char (&field)[N]) {
+  return JsonString(FromCp949(FieldBytes(field, N)).trimmed().toStdString());
+}
+
+}  // namespace
+
+std::string JsonNumber(double value) {
+  if (value == NoDataValue || !std::isfinite(value)) return "null";
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string JsonString(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out += '"';
+  for (const char c : utf8) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", u);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string JsonTime(double dayCount) {
+  if (!IsCalendarDayCount(dayCount)) return {};
+  const CalendarTime t = DecodeDateTime(dayCount);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, t.millisecond);
+  return text;
+}
+
+std::string RecordJsonFields(const LiveRecord& record, const BoardSettings& settings) {
+  const std::string time = JsonTime(record.time);
+  std::string out = "\"board\":\"";
+  out += static_cast<char>('A' + record.board);
+  out += "\",\"time\":" + (time.empty() ? std::string("null") : JsonString(time));
+  out += ",\"serial\":" + FieldJson(settings.serialNumber);
+  out += ",\"model\":" + FieldJson(settings.modelName);
+  out += ",\"title\":" + FieldJson(settings.jobTitle);
+  out += ",\"unit\":" + FieldJson(settings.yAxisTitle);
+  out += ",\"names\":[";
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (i > 0) out += ',';
+    out += FieldJson(settings.channelName[i]);
+  }
+  out += "],\"values\":[";
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (i > 0) out += ',';
+    out += JsonNumber(record.values[i]);
+  }
+  out += ']';
+  return out;
+}
+
+std::string RecordJson(const LiveRecord& record, const BoardSettings& settings) {
+  return '{' + RecordJsonFields(record, settings) + '}';
+}
+
+}  // namespace tessar
