@@ -1,0 +1,54 @@
+#include "mqtt/ui/mqtt_service.h"
+
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <cstdio>
+
+#include "acquisition/program_state.h"
+#include "acquisition/ui/live_feed.h"
+
+namespace tessar {
+
+std::unique_ptr<MqttPublisher> StartMqttPublishing(const QString& settingsPath, LiveFeed& feed,
+                                                   const ProgramState& state,
+                                                   MqttPublisher::StatusSink status) {
+  const std::string path = MqttConfigPathFor(settingsPath.toStdString());
+  const std::optional<IniText> ini = ReadIniFile(path);
+  if (!ini) return nullptr;  // publishing is off
+  MqttConfigResult parsed = ParseMqttConfig(
+      *ini, QSysInfo::machineHostName().toStdString(), QCoreApplication::applicationPid());
+  if (parsed.config) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0) parsed.error = PasswordFileProblem(*parsed.config, info.st_mode);
+  }
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "mqtt: %s: %s; publishing is off\n", path.c_str(), parsed.error.c_str());
+    if (status) {
+      status(QStringLiteral("MQTT: %1: %2; publishing is off")
+                 .arg(QString::fromStdString(path), QString::fromStdString(parsed.error)));
+    }
+    return nullptr;
+  }
+
+  auto publisher = std::make_unique<MqttPublisher>(std::move(*parsed.config), std::move(status));
+  PublishFeed(feed, state, *publisher);
+  publisher->Start();
+  return publisher;
+}
+
+void PublishFeed(LiveFeed& feed, const ProgramState& state, MqttPublisher& publisher) {
+  MqttPublisher* p = &publisher;
+  QObject::connect(&feed, &LiveFeed::RecordTaken, p, [p, &state](const LiveRecord& record) {
+    // published even when the file could not take it: the broker then holds
+    // what the disk could not
+    p->Publish(RecordTopic(p->config(), record.board),
+               RecordJson(record, state.Settings.boards[record.board]));
+  });
+  QObject::connect(&feed, &LiveFeed::AlarmMessage, p, [p](int board, const QString& text) {
+    p->Publish(AlarmTopic(p->config(), board), text.toStdString());
+  });
+}
+
+}  // namespace tessar
