@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QSysInfo>
+#include <array>
 #include <cstdio>
+#include <memory>
 
 #include "acquisition/program_state.h"
 #include "acquisition/ui/live_feed.h"
@@ -39,12 +41,19 @@ std::unique_ptr<MqttPublisher> StartMqttPublishing(const QString& settingsPath, 
 }
 
 void PublishFeed(LiveFeed& feed, const ProgramState& state, MqttPublisher& publisher) {
+  // what the tick needs made once
+  struct Boards {
+    std::array<RecordJsonCache, kBoardCount> messages;
+    std::array<std::string, kBoardCount> recordTopics;
+  };
+  auto boards = std::make_shared<Boards>();
+  for (int b = 0; b < kBoardCount; ++b) boards->recordTopics[b] = RecordTopic(publisher.config(), b);
   MqttPublisher* p = &publisher;
-  QObject::connect(&feed, &LiveFeed::RecordTaken, p, [p, &state](const LiveRecord& record) {
+  QObject::connect(&feed, &LiveFeed::RecordTaken, p, [p, &state, boards](const LiveRecord& record) {
     // published even when the file could not take it: the broker then holds
     // what the disk could not
-    p->Publish(RecordTopic(p->config(), record.board),
-               RecordJson(record, state.Settings.boards[record.board]));
+    const int b = record.board;
+    p->Publish(boards->recordTopics[b], boards->messages[b].Message(record, state.Settings.boards[b]));
   });
   QObject::connect(&feed, &LiveFeed::AlarmMessage, p, [p](int board, const QString& text) {
     p->Publish(AlarmTopic(p->config(), board), text.toStdString());
