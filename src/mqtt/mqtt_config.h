@@ -23,6 +23,8 @@ struct MqttConfig {
   std::string topicPrefix;   // default "tessar/<hostname>"
   int qos = 1;               // 0 or 1
   int queueLimit = 10000;    // messages held while the broker is away
+
+  bool operator==(const MqttConfig&) const = default;
 };
 
 struct MqttConfigResult {

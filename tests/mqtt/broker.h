@@ -4,14 +4,12 @@
 #pragma once
 
 #include <mosquitto.h>
-#include <netinet/in.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
@@ -26,26 +24,9 @@
 namespace tessar::test {
 
 inline int FreeLoopbackPort() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof a;
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-  close(s);
-  return ntohs(a.sin_port);
-}
-
-inline bool PortOpen(int port) {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  const bool open = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(s);
-  return open;
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
 }
 
 // Runs the event loop of this process for `ms`.
@@ -76,7 +57,9 @@ class Broker {
     process_->start();
     if (!process_->waitForStarted(5000)) return false;
     for (int i = 0; i < 100; ++i) {
-      if (PortOpen(port_)) return true;
+      QTcpSocket probe;
+      probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+      if (probe.waitForConnected(100)) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
@@ -88,7 +71,6 @@ class Broker {
     process_->waitForFinished(2000);
   }
   int port() const { return port_; }
-  std::string Output() const { return process_ ? process_->readAll().toStdString() : ""; }
 
  private:
   std::string Config() const { return dir_.path().toStdString() + "/broker.conf"; }

@@ -19,6 +19,9 @@ namespace {
 
 constexpr std::size_t kMaxInFlight = 100;  // handed over and not yet acknowledged
 constexpr int kHousekeepingMs = 100;
+// a connection the broker has not accepted by then is given up (a host that
+// never answers leaves a connect pending for minutes)
+constexpr qint64 kConnectTimeoutMs = 10000;
 constexpr char kOnline[] = "online";
 constexpr char kOffline[] = "offline";
 
@@ -113,6 +116,7 @@ void MqttPublisher::BeginAttempt() {
   mosquitto_connect_callback_set(attempt->client.get(), &MqttPublisher::OnConnect);
   mosquitto_publish_callback_set(attempt->client.get(), &MqttPublisher::OnPublish);
   attempt_ = attempt;
+  connecting_.start();
   std::thread([attempt, host = config_.host, port = config_.port, keepalive = config_.keepalive] {
     attempt->rc = mosquitto_connect_async(attempt->client.get(), host.c_str(), port, keepalive);
     attempt->error = errno;
@@ -122,6 +126,9 @@ void MqttPublisher::BeginAttempt() {
 
 void MqttPublisher::Housekeeping() {
   if (attempt_ && attempt_->done.load(std::memory_order_acquire)) TakeOverAttempt();
+  if (client_ && !connected_ && connecting_.hasExpired(kConnectTimeoutMs)) {
+    ConnectionLost("no answer within " + std::to_string(kConnectTimeoutMs / 1000) + " s");
+  }
   if (client_) {
     Drive(mosquitto_loop_misc(client_.get()));
     // TLS may hold read data the socket no longer signals

@@ -11,6 +11,7 @@
 // queue, and from nowhere else.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
@@ -79,6 +80,7 @@ class MqttPublisher : public QObject {
   QTimer housekeeping_;
   QTimer retry_;
   QTimer flush_;
+  QElapsedTimer connecting_;  // since the attempt began
   bool connected_ = false;   // the broker accepted the connection
   bool lost_ = false;        // a callback saw the connection fail; handled after it
   bool stopped_ = false;
