@@ -101,6 +101,7 @@ TEST(MqttPublisher, RefusedConfigurationsSayWhyAndPublishNothing) {
       EXPECT_TRUE(status.isEmpty());
     } else {
       ASSERT_EQ(status.size(), 1) << c.message;
+      EXPECT_TRUE(status[0].startsWith("MQTT: tessar.mqtt: ")) << status[0].toStdString();
       EXPECT_TRUE(status[0].contains(c.message)) << status[0].toStdString();
       EXPECT_TRUE(status[0].endsWith("publishing is off")) << status[0].toStdString();
     }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <array>
 #include <cstdio>
@@ -28,8 +29,10 @@ std::unique_ptr<MqttPublisher> StartMqttPublishing(const QString& settingsPath, 
   if (!parsed.error.empty()) {
     std::fprintf(stderr, "mqtt: %s: %s; publishing is off\n", path.c_str(), parsed.error.c_str());
     if (status) {
+      // the file's name only: the status bar is one line
       status(QStringLiteral("MQTT: %1: %2; publishing is off")
-                 .arg(QString::fromStdString(path), QString::fromStdString(parsed.error)));
+                 .arg(QFileInfo(QString::fromStdString(path)).fileName(),
+                      QString::fromStdString(parsed.error)));
     }
     return nullptr;
   }
