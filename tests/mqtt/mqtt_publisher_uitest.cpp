@@ -84,6 +84,8 @@ TEST(MqttPublisher, RefusedConfigurationsSayWhyAndPublishNothing) {
       {"[broker]\nhost=127.0.0.1\nhots=x\n", 0644, "line 3: unknown key \"hots\" in [broker]"},
       {"[broker]\nhost=127.0.0.1\nusername=u\npassword=p\n", 0644,
        "holds a password and is readable by group or others"},
+      {"[broker]\nhost=127.0.0.1\nca_file=/nonexistent/ca.pem\n", 0644,
+       "ca_file \"/nonexistent/ca.pem\" cannot be read"},
   };
   LiveFeed feed;
   ProgramState state;

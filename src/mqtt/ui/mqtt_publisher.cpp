@@ -80,13 +80,9 @@ MqttPublisher::MqttPublisher(MqttConfig config, StatusSink status, QObject* pare
   connect(&flush_, &QTimer::timeout, this, &MqttPublisher::Flush);
 }
 
-MqttPublisher::~MqttPublisher() {
-  readNotifier_.reset();
-  writeNotifier_.reset();
-  if (client_) mosquitto_user_data_set(client_.get(), nullptr);
-  // an attempt's thread keeps its client until its call returns; it calls
-  // nothing back
-}
+// An attempt's thread keeps its client until its call returns; it calls
+// nothing back. The notifiers go with this object, their children.
+MqttPublisher::~MqttPublisher() = default;
 
 void MqttPublisher::Start() {
   outage_ = true;
@@ -148,11 +144,11 @@ void MqttPublisher::TakeOverAttempt() {
   }
   client_ = attempt->client;
   const int fd = mosquitto_socket(client_.get());
-  readNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-  writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-  connect(readNotifier_.get(), &QSocketNotifier::activated, this,
+  readNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  writeNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+  connect(readNotifier_, &QSocketNotifier::activated, this,
           [this] { Drive(mosquitto_loop_read(client_.get(), 1)); });
-  connect(writeNotifier_.get(), &QSocketNotifier::activated, this,
+  connect(writeNotifier_, &QSocketNotifier::activated, this,
           [this] { Drive(mosquitto_loop_write(client_.get(), 1)); });
   writeNotifier_->setEnabled(mosquitto_want_write(client_.get()));
 }
@@ -189,9 +185,18 @@ void MqttPublisher::Flush() {
   Drive(MOSQ_ERR_SUCCESS);
 }
 
+// Called from the notifiers' own handlers too: they are deleted later.
+void MqttPublisher::DropNotifiers() {
+  for (QSocketNotifier** n : {&readNotifier_, &writeNotifier_}) {
+    if (*n == nullptr) continue;
+    (*n)->setEnabled(false);
+    (*n)->deleteLater();
+    *n = nullptr;
+  }
+}
+
 void MqttPublisher::ConnectionLost(const std::string& reason) {
-  readNotifier_.reset();
-  writeNotifier_.reset();
+  DropNotifiers();
   // the socket closes without a goodbye: the broker publishes the last will
   client_.reset();
   const bool wasConnected = std::exchange(connected_, false);
@@ -295,8 +300,7 @@ void MqttPublisher::Stop(int waitMs) {
   } else if (queue_.size() > 0) {
     Log(std::to_string(queue_.size()) + " messages not delivered: the broker is away");
   }
-  readNotifier_.reset();
-  writeNotifier_.reset();
+  DropNotifiers();
   client_.reset();
   connected_ = false;
 }

@@ -61,6 +61,7 @@ class MqttPublisher : public QObject {
   void Drive(int rc);
   void Flush();
   void ConnectionLost(const std::string& reason);
+  void DropNotifiers();
   void ScheduleRetry();
   void ShowDropped();
   void Log(const std::string& text) const;
@@ -75,8 +76,8 @@ class MqttPublisher : public QObject {
   MessageQueue queue_;
   std::shared_ptr<mosquitto> client_;  // the connection the event loop drives
   std::shared_ptr<Attempt> attempt_;   // a connection being started on its thread
-  std::unique_ptr<QSocketNotifier> readNotifier_;
-  std::unique_ptr<QSocketNotifier> writeNotifier_;
+  QSocketNotifier* readNotifier_ = nullptr;  // children, while client_ is set
+  QSocketNotifier* writeNotifier_ = nullptr;
   QTimer housekeeping_;
   QTimer retry_;
   QTimer flush_;

@@ -25,6 +25,10 @@ std::unique_ptr<MqttPublisher> StartMqttPublishing(const QString& settingsPath, 
   if (parsed.config) {
     struct stat info {};
     if (stat(path.c_str(), &info) == 0) parsed.error = PasswordFileProblem(*parsed.config, info.st_mode);
+    const std::string& ca = parsed.config->caFile;
+    if (parsed.error.empty() && !ca.empty() && !QFileInfo(QString::fromStdString(ca)).isReadable()) {
+      parsed.error = "ca_file \"" + ca + "\" cannot be read";
+    }
   }
   if (!parsed.error.empty()) {
     std::fprintf(stderr, "mqtt: %s: %s; publishing is off\n", path.c_str(), parsed.error.c_str());
