@@ -25,6 +25,7 @@
 #include "i18n/captions.h"
 #include "i18n/text_codec.h"
 #include "i18n/ui/caption_setter.h"
+#include "mqtt/ui/mqtt_service.h"
 #include "net/ui/client_page.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
@@ -327,9 +328,17 @@ void MainWindow::StartViewer() {
   StartServices();
 }
 
-void MainWindow::StartServices() {}
+void MainWindow::StartServices() {
+  if (!mqtt_) {
+    mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
+                                [this](const QString& text) { SetStatus(text); });
+  }
+}
 
-void MainWindow::StopServices() {}
+void MainWindow::StopServices() {
+  if (mqtt_) mqtt_->Stop();
+  mqtt_.reset();
+}
 
 // The data directory of the run becomes the current one, created with its
 // missing parents, and is selected on page 1.

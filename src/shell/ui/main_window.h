@@ -34,6 +34,7 @@ class DataNetwork;
 class DeviceLink;
 class DisplayPage;
 class LiveFeed;
+class MqttPublisher;
 
 // Page indexes of PageControl1.
 enum PageIndex {
@@ -141,6 +142,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<DataNetwork> network_;
   std::unique_ptr<AlarmSound> alarmSound_;
   LiveFeed* feed_ = nullptr;
+  std::unique_ptr<MqttPublisher> mqtt_;  // null: not publishing
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run
