@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QThread>
+#include <cstdio>
 
 #include "acquisition/ui/acquisition_controller.h"
 #include "acquisition/ui/alarm_presenter.h"
@@ -27,9 +28,12 @@
 #include "i18n/ui/caption_setter.h"
 #include "mqtt/ui/mqtt_service.h"
 #include "net/ui/client_page.h"
+#include "net/ui/data_client.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
 #include "shell/ui/headless.h"
+#include "web/ui/web_server.h"
+#include "web/web_config.h"
 
 namespace tessar {
 
@@ -333,11 +337,22 @@ void MainWindow::StartServices() {
     mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
                                 [this](const QString& text) { SetStatus(text); });
   }
+  QString message;
+  web_ = StartWebServer(
+      QString::fromStdString(WebConfigPathFor(state_.SettingsPath.toStdString())), state_,
+      *feed_, QString::fromLatin1(edition_.caption), message);
+  if (!web_ && !message.isEmpty()) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  // the viewer counts no ticks: its boards receive while their polls answer
+  if (web_ && network_->Client()) {
+    web_->SetRecordPace([client = network_->Client()](int b) { return client->PollInterval(b); });
+  }
+  if (!message.isEmpty()) SetStatus(message);
 }
 
 void MainWindow::StopServices() {
   if (mqtt_) mqtt_->Stop();
   mqtt_.reset();
+  web_.reset();
 }
 
 // The data directory of the run becomes the current one, created with its

@@ -35,6 +35,7 @@ class DeviceLink;
 class DisplayPage;
 class LiveFeed;
 class MqttPublisher;
+class WebServer;
 
 // Page indexes of PageControl1.
 enum PageIndex {
@@ -143,6 +144,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<AlarmSound> alarmSound_;
   LiveFeed* feed_ = nullptr;
   std::unique_ptr<MqttPublisher> mqtt_;  // null: not publishing
+  std::unique_ptr<WebServer> web_;  // the live web read-out, when configured
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run
