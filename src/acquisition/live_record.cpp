@@ -56,12 +56,20 @@ std::string JsonTime(double dayCount) {
   return text;
 }
 
-std::string RecordJsonFields(const LiveRecord& record, const BoardSettings& settings) {
+namespace {
+
+// "board":..,"time":.. of a record
+std::string HeadJson(const LiveRecord& record) {
   const std::string time = JsonTime(record.time);
   std::string out = "\"board\":\"";
   out += static_cast<char>('A' + record.board);
   out += "\",\"time\":" + (time.empty() ? std::string("null") : JsonString(time));
-  out += ",\"serial\":" + FieldJson(settings.serialNumber);
+  return out;
+}
+
+// "serial":..,"model":..,"title":..,"unit":..,"names":[..] of a board
+std::string TextsJson(const BoardSettings& settings) {
+  std::string out = "\"serial\":" + FieldJson(settings.serialNumber);
   out += ",\"model\":" + FieldJson(settings.modelName);
   out += ",\"title\":" + FieldJson(settings.jobTitle);
   out += ",\"unit\":" + FieldJson(settings.yAxisTitle);
@@ -70,7 +78,13 @@ std::string RecordJsonFields(const LiveRecord& record, const BoardSettings& sett
     if (i > 0) out += ',';
     out += FieldJson(settings.channelName[i]);
   }
-  out += "],\"values\":[";
+  out += ']';
+  return out;
+}
+
+// "values":[..] of a record
+std::string ValuesJson(const LiveRecord& record) {
+  std::string out = "\"values\":[";
   for (int i = 0; i < kSlotCount; ++i) {
     if (i > 0) out += ',';
     out += JsonNumber(record.values[i]);
@@ -79,8 +93,34 @@ std::string RecordJsonFields(const LiveRecord& record, const BoardSettings& sett
   return out;
 }
 
+// The bytes of the text fields a message shows, to tell when they change.
+void TextFieldBytes(const BoardSettings& settings, std::string& out) {
+  out.clear();
+  const auto add = [&out](const char* field, std::size_t size) { out.append(field, size); };
+  add(settings.serialNumber, sizeof settings.serialNumber);
+  add(settings.modelName, sizeof settings.modelName);
+  add(settings.jobTitle, sizeof settings.jobTitle);
+  add(settings.yAxisTitle, sizeof settings.yAxisTitle);
+  for (const auto& name : settings.channelName) add(name, sizeof name);
+}
+
+}  // namespace
+
+std::string RecordJsonFields(const LiveRecord& record, const BoardSettings& settings) {
+  return HeadJson(record) + ',' + TextsJson(settings) + ',' + ValuesJson(record);
+}
+
 std::string RecordJson(const LiveRecord& record, const BoardSettings& settings) {
   return '{' + RecordJsonFields(record, settings) + '}';
+}
+
+std::string RecordJsonCache::Message(const LiveRecord& record, const BoardSettings& settings) {
+  TextFieldBytes(settings, scratch_);
+  if (scratch_ != key_ || texts_.empty()) {
+    key_.swap(scratch_);
+    texts_ = TextsJson(settings);
+  }
+  return '{' + HeadJson(record) + ',' + texts_ + ',' + ValuesJson(record) + '}';
 }
 
 }  // namespace tessar

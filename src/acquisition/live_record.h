@@ -37,4 +37,18 @@ std::string RecordJsonFields(const LiveRecord& record, const BoardSettings& sett
 // The record message: {RecordJsonFields}.
 std::string RecordJson(const LiveRecord& record, const BoardSettings& settings);
 
+// Record messages of one board, equal to RecordJson, whose texts are
+// converted again only when they change: their conversion from the file code
+// page is most of a message's work, and messages are made inside the
+// acquisition tick.
+class RecordJsonCache {
+ public:
+  std::string Message(const LiveRecord& record, const BoardSettings& settings);
+
+ private:
+  std::string key_;      // the text fields' bytes that texts_ was made of
+  std::string scratch_;  // the current bytes, compared with key_
+  std::string texts_;    // "serial":..,"names":[..]
+};
+
 }  // namespace tessar

@@ -25,10 +25,12 @@ struct ProgramState {
   bool FirstRun = false;     // started without a settings file
 
   QString CurrentDataDirectory;  // where recordings, events and exports go
-  QString ExeDirectory;          // the executable's directory, no trailing separator
-  QString AlarmSoundPath;        // ExeDirectory + "/alarm.wav"
-  QString SettingsPath;          // the settings file beside the executable
-  QString ErrorLogPath;          // the edition's error log beside the executable
+  // The program's folder, no trailing separator: the executable's folder, or
+  // the per-user folder of an installed program (settings/platform_paths.h).
+  QString ProgramDirectory;
+  QString AlarmSoundPath;  // the program folder's alarm.wav, else the installed one
+  QString SettingsPath;    // the settings file in use, in the program's folder
+  QString ErrorLogPath;    // the edition's error log in the program's folder
 };
 
 }  // namespace tessar

@@ -3,10 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "i18n/text_codec.h"
+#include "settings/board_settings.h"
 
 namespace tessar {
 
@@ -47,6 +51,70 @@ std::string DefaultDataDirectory(const char* folderName) {
   std::string path;
   if (StorableFolderIn(ExecutableDirectory(), folderName, path)) return path;
   return std::string("/tmp/") + folderName;
+}
+
+namespace {
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+std::string ChooseProgramDirectory(const std::string& executableDirectory,
+                                   bool executableDirectoryWritable,
+                                   const std::string& xdgConfigHome, const std::string& home) {
+  if (executableDirectoryWritable) return executableDirectory;
+  // a relative config home is to be ignored, as the XDG rules say
+  std::string configHome;
+  if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/') {
+    configHome = WithoutTrailingSlashes(xdgConfigHome);
+  } else if (!home.empty() && home.front() == '/') {
+    configHome = WithoutTrailingSlashes(home) + "/.config";
+  } else {
+    return executableDirectory;
+  }
+  return (configHome == "/" ? std::string() : configHome) + "/tessar";
+}
+
+bool CanCreateFilesIn(const QString& directory) {
+  if (directory.isEmpty()) return false;
+  std::string probe = QFile::encodeName(directory).toStdString() + "/.tessar-probe-XXXXXX";
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
+QString ProgramDirectory(const QString& executableDirectory) {
+  const std::string chosen =
+      ChooseProgramDirectory(QFile::encodeName(executableDirectory).toStdString(),
+                             CanCreateFilesIn(executableDirectory),
+                             Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+  const QString directory = QFile::decodeName(chosen.c_str());
+  if (directory != executableDirectory) QDir().mkpath(directory);
+  return directory;
+}
+
+QString SettingsPathIn(const QString& programDirectory, const QString& executablePath) {
+  const std::string settings = SettingsPathFor(QFile::encodeName(executablePath).toStdString());
+  return programDirectory + QLatin1Char('/') +
+         QFileInfo(QFile::decodeName(settings.c_str())).fileName();
+}
+
+QString AlarmSoundPathFor(const QString& programDirectory, const QString& executableDirectory) {
+  const QString own = programDirectory + QStringLiteral("/alarm.wav");
+  if (QFileInfo::exists(own)) return own;
+  const QString installed =
+      QDir::cleanPath(executableDirectory + QStringLiteral("/../share/tessar/alarm.wav"));
+  return QFileInfo::exists(installed) ? installed : own;
 }
 
 }  // namespace tessar

@@ -1,6 +1,7 @@
 // Where the programs keep their files on this platform.
 #pragma once
 
+#include <QString>
 #include <string>
 
 namespace tessar {
@@ -12,5 +13,35 @@ namespace tessar {
 // running executable's directory instead, or into /tmp when that directory
 // cannot be stored or written either.
 std::string DefaultDataDirectory(const char* folderName);
+
+// The program's folder: where the settings file, the error log, temp.bmp,
+// the ports/ folder and a user's alarm.wav live. A program run from a folder
+// its user can write (a build or a copied folder) keeps them beside itself;
+// an installed one (/usr/bin) keeps them in the per-user folder
+// "<config home>/tessar", the config home being `xdgConfigHome` when it is an
+// absolute path, else "<home>/.config". Without either, the executable's
+// folder stays the answer: there is no better place.
+std::string ChooseProgramDirectory(const std::string& executableDirectory,
+                                   bool executableDirectoryWritable,
+                                   const std::string& xdgConfigHome, const std::string& home);
+
+// True when a file can be created in `directory` (tried with a probe file,
+// which is removed): the access bits alone say yes to a privileged user on a
+// read-only mount.
+bool CanCreateFilesIn(const QString& directory);
+
+// The program's folder of the running process for an executable in
+// `executableDirectory`, from $XDG_CONFIG_HOME and $HOME; a per-user folder is
+// created with its missing parents on first use.
+QString ProgramDirectory(const QString& executableDirectory);
+
+// The settings file in the program's folder, named after the executable
+// ("<base name>.SET").
+QString SettingsPathIn(const QString& programDirectory, const QString& executablePath);
+
+// "alarm.wav" of the program's folder when it exists, else the installed
+// default "<executable folder>/../share/tessar/alarm.wav" when that exists,
+// else the program folder's (missing) one, which plays nothing.
+QString AlarmSoundPathFor(const QString& programDirectory, const QString& executableDirectory);
 
 }  // namespace tessar

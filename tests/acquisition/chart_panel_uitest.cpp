@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QtCharts/QLegendMarker>
 #include <cmath>
 
 #include "acquisition/live_export.h"
@@ -200,6 +201,16 @@ TEST_F(ChartPanelTest, ZoomAutoScrollAndMarkers) {
   EXPECT_FALSE(page_.Series[8]->isVisible());
   EXPECT_LT(page_.ValueAxis->max(), 76.0);
   EXPECT_FALSE(AcquisitionHold);
+}
+
+TEST_F(ChartPanelTest, LegendSquaresAreDrawnInTheSeriesColours) {
+  for (int s = 0; s < kChartSlots; ++s) {
+    const QList<QLegendMarker*> markers = page_.chart()->legend()->markers(page_.Series[s]);
+    ASSERT_EQ(markers.size(), 1);
+    const QColor colour(SeriesLooks()[s].colour);
+    EXPECT_EQ(markers[0]->brush().color(), colour) << "slot " << s;
+    EXPECT_EQ(markers[0]->pen().color(), colour) << "slot " << s;  // no dark outline
+  }
 }
 
 TEST_F(ChartPanelTest, MouseReadOutInsideThePlotOnly) {

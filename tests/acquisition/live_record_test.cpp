@@ -46,6 +46,15 @@ TEST(LiveRecord, RecordMessageGolden) {
             "\"model\":\"ORVA-2280\",\"title\":\"\xea\xb0\x80\xeb\xa7\x88 1\",\"unit\":\"Temp\","
             "\"names\":[\"CH0\",\"CH1\",\"CH2\",\"CH3\",\"CH4\",\"CH5\",\"CH6\",\"CH7\",\"CH8\"],"
             "\"values\":[0.25,1.25,2.25,null,4.25,5.25,6.25,7.25,8.25]}");
+
+  // the cache gives the same messages, texts included when they change
+  RecordJsonCache cache;
+  EXPECT_EQ(cache.Message(record, settings), RecordJson(record, settings));
+  record.values[3] = 3.5;
+  std::strcpy(settings.channelName[8], "last");
+  EXPECT_EQ(cache.Message(record, settings), RecordJson(record, settings));
+  std::strcpy(settings.yAxisTitle, "Voltage");
+  EXPECT_EQ(cache.Message(record, settings), RecordJson(record, settings));
 }
 
 }  // namespace

@@ -7,10 +7,14 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cmath>
+#include <set>
 
 #include "acquisition/program_state.h"
 #include "browser/ui/browser_window.h"
 #include "acquisition/ui/chart_page.h"
+#include "acquisition/ui/chart_view.h"
+#include "../device/sim_harness.h"
 #include "browser/ui/title_dialog.h"
 #include "common/clock.h"
 #include "common/date_time.h"
@@ -32,7 +36,7 @@ class BrowserWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     state_.CurrentDataDirectory = tmp_.path() + QStringLiteral("/data");
-    state_.ExeDirectory = tmp_.path();
+    state_.ProgramDirectory = tmp_.path();
     state_.KoreanUi = false;
     start_ = EncodeDateTime({2026, 12, 8, 14, 0, 0});
   }
@@ -185,6 +189,62 @@ TEST_F(BrowserWindowTest, RangeLoadChartOperationsExportsAndReport) {
   EXPECT_EQ(w.Series[0]->count(), 0);
   w.BtXLSClick();
   EXPECT_EQ(dialogs_.Count(test::ScriptedDialogs::Kind::SaveFile), 4);
+}
+
+// The folder tree opens at the data folder, whatever the file-system model
+// still has to read; "View Point" marks every series with its own shape in
+// its colour, and a load takes the markers off again.
+TEST_F(BrowserWindowTest, TreeOpensAtTheDataFolderAndMarkersHaveTheirSeriesShapes) {
+  std::string records;
+  for (int i = 0; i < 40; ++i) {
+    std::vector<double> v;
+    for (int c = 0; c < 9; ++c) v.push_back(12.0 * c + 4.0 * std::sin(i / 4.0 + c));
+    records += test::RecordBytes(3, start_ + i / 86400.0, v);
+  }
+  const test::RecordFileShape shape{3, "2.0.2", {"Kiln 9", "Markers", "x", "degC"}, {}, "B80001", start_};
+  test::WriteFile(Data() / "20261208" / "A" / "140000.ORV", test::RecordHeaderBytes(shape) + records);
+  BrowserWindow w(state_, dialogs_);
+  w.show();
+  QTreeView& tree = *w.DirectoryListBox1;
+  const auto* folders = static_cast<const QFileSystemModel*>(tree.model());
+  auto atDataFolder = [&] {
+    const QModelIndex at = tree.currentIndex();
+    return at.isValid() && QDir(folders->filePath(at)) == QDir(state_.CurrentDataDirectory) &&
+           tree.viewport()->rect().contains(tree.visualRect(at));
+  };
+  EXPECT_TRUE(test::WaitUntil(atDataFolder, 5000));
+  test::Pump(1000);  // and still there once the folders on the way have been read
+  EXPECT_TRUE(atDataFolder()) << folders->filePath(tree.currentIndex()).toStdString();
+  if (qEnvironmentVariableIsSet("TESSAR_SHOTS"))
+    w.grab().save(qEnvironmentVariable("TESSAR_SHOTS") + "/browser_open.png");
+
+  w.UDStart->setValue(14);
+  w.BtnDrawClick();
+  ASSERT_EQ(w.Series[8]->count(), 40);
+  w.ChkViewP1->setChecked(true);
+  w.ChkViewP1Click();
+  std::set<std::vector<uchar>> shapes;
+  for (int i = 0; i < kBrowserSeriesCount; ++i) {
+    const QImage marker = w.Series[i]->lightMarker().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(marker.isNull()) << i;
+    bool ownColour = false;
+    std::vector<uchar> mask;
+    for (int y = 0; y < marker.height(); ++y) {
+      for (int x = 0; x < marker.width(); ++x) {
+        ownColour |= (marker.pixel(x, y) & 0xFFFFFFu) == SeriesLooks()[i].colour && qAlpha(marker.pixel(x, y)) == 255;
+        mask.push_back(static_cast<uchar>(qAlpha(marker.pixel(x, y))));
+      }
+    }
+    EXPECT_TRUE(ownColour) << i;
+    shapes.insert(mask);
+  }
+  EXPECT_EQ(shapes.size(), 6u) << "diamond, rectangle, circle, triangle, star, down-triangle";
+  QCoreApplication::processEvents();
+  if (qEnvironmentVariableIsSet("TESSAR_SHOTS"))
+    w.grab().save(qEnvironmentVariable("TESSAR_SHOTS") + "/browser_markers.png");
+  w.BtnDrawClick();
+  EXPECT_FALSE(w.ChkViewP1->isChecked());
+  for (QLineSeries* s : w.Series) EXPECT_TRUE(s->lightMarker().isNull());
 }
 
 TEST_F(BrowserWindowTest, ClicksDuringALoadAreIgnoredAndTheWindowStays) {

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "../shell/window_fixture.h"
+#include "config/ui/board_pages.h"
 #include "config/ui/config_page.h"
 #include "i18n/text_codec.h"
 #include "acquisition/ui/chart_page.h"
@@ -80,6 +81,22 @@ TEST_F(ConfigPagesTest, ModelKindChoosesChannelsRelaysAndRanges) {
   EXPECT_EQ(w.state().Boards[3].frame.ModelKind, 0);
   EXPECT_EQ(w.state().Boards[3].frame.FrameLength, 0);
   EXPECT_EQ(w.configPage(3)->LblModel->text(), "ORVA-9999");
+}
+
+// A record shown again (the end of "Get Configure", a viewer's received
+// record) leaves the manual relay boxes locked while the interlock is on.
+TEST_F(ConfigPagesTest, RecordShownAgainKeepsTheInterlockRuleOfTheManualRelays) {
+  WriteSettings(MixedImage(true));
+  MainWindow& w = Start();
+  for (const bool interlock : {true, false}) {
+    for (const int b : {1, 2}) {  // four outputs each
+      SCOPED_TRACE(testing::Message() << "board " << b << " interlock " << interlock);
+      ConfigPage& page = *w.configPage(b);
+      page.ChkR->setChecked(interlock);
+      ApplyConfigPage(b, w.state(), w.boardPages(b));
+      for (QCheckBox* box : page.ChkDO) EXPECT_EQ(box->isEnabled(), !interlock);
+    }
+  }
 }
 
 TEST_F(ConfigPagesTest, RecordIsShownWithItsFormats) {

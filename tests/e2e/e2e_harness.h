@@ -73,6 +73,12 @@ class ChildProcess {
     Drain();
     return false;
   }
+  // Up to `timeoutMs` for the program to end by itself.
+  bool WaitForEnd(int timeoutMs) {
+    const bool ended = !Running() || process_->waitForFinished(timeoutMs);
+    Drain();
+    return ended;
+  }
   bool CrashedOrSignalled() const { return process_->exitStatus() == QProcess::CrashExit; }
   int ExitCode() const { return process_->exitCode(); }
   // Everything the program wrote so far.

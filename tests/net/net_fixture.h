@@ -1,15 +1,20 @@
 // Helpers of the network suites: peers on real loopback sockets, events
-// pumped until a condition holds.
+// pumped until a condition holds, recordings counted.
 #pragma once
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTcpSocket>
 #include <QThread>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include "../device/sim_harness.h"
 
 namespace tessar::test {
 
@@ -24,10 +29,15 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
   return true;
 }
 
-inline void Pump(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+// Recording files under `dir` and the number of whole 80-byte records in each.
+inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
+  std::vector<std::pair<QString, int>> files;
+  QDirIterator it(dir, {"*.ORV"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QFileInfo info(it.next());
+    files.emplace_back(info.filePath(), static_cast<int>((info.size() - 544) / 80));
+  }
+  return files;
 }
 
 // A peer connected to 127.0.0.1:port; what it receives piles up in `received`.

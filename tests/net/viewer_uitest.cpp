@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QTcpServer>
 #include <cstring>
+#include <filesystem>
 
 #include "../shell/window_fixture.h"
 #include "acquisition/ui/chart_page.h"
@@ -25,17 +26,6 @@ using namespace tessar;
 using namespace tessar::test;
 
 namespace {
-
-// Recording files under `dir` and the number of 80-byte records in each.
-std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
-  std::vector<std::pair<QString, int>> files;
-  QDirIterator it(dir, {"*.ORV"}, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QFileInfo info(it.next());
-    files.emplace_back(info.filePath(), static_cast<int>((info.size() - 544) / 80));
-  }
-  return files;
-}
 
 class ViewerTest : public WindowTest {
  protected:
@@ -154,6 +144,75 @@ TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
   logger.server.StopServing();
   ASSERT_TRUE(PumpUntil([&] { return client_->ClientStopped(2); }));
   EXPECT_TRUE(MemoR().contains("Tessar terminated."));
+}
+
+// A socket error on either side ends in the error log with its code; an
+// orderly close by the other side is a disconnect and leaves no line.
+TEST_F(ViewerTest, SocketErrorsOfServerAndClientEndInTheErrorLog) {
+  LoggerSide logger;
+  StartViewer(Defaults());
+  const std::string log = (ExeDir() + "/Exception2.Err").toStdString();
+  quint16 nobody = 0;
+  {
+    QTcpServer probe;  // a port nobody listens on any more
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    nobody = probe.serverPort();
+  }
+  QTcpServer closing;  // accepts, then closes at once
+  ASSERT_TRUE(closing.listen(QHostAddress::LocalHost, 0));
+  QObject::connect(&closing, &QTcpServer::newConnection, [&] {
+    while (QTcpSocket* s = closing.nextPendingConnection()) s->disconnectFromHost();
+  });
+  auto viewerTo = [&](quint16 port) {
+    client_->SetServerPorts({port, port, port, port});
+    Connect(0);
+    PumpUntil([&] { return window_->configPage(0)->BtConnect->text() == "Connect" &&
+                           client_->Socket(0).state() == QAbstractSocket::UnconnectedState; });
+  };
+  std::unique_ptr<Peer> peer;
+  auto peerOnBoardA = [&] {
+    peer = std::make_unique<Peer>();
+    ASSERT_TRUE(peer->Connect(logger.Ports()[0]));
+    ASSERT_TRUE(PumpUntil([&] { return logger.server.ListedCount() == 1; }));
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    const char* line;  // null: no line
+  };
+  const Case cases[] = {
+      {"client, connection refused", [&] { viewerTo(nobody); }, "QTcpSocket ===> Asynchronous socket error 0"},
+      {"client, server closes", [&] { viewerTo(closing.serverPort()); }, nullptr},
+      {"server, error on a connection",
+       [&] {
+         peerOnBoardA();
+         for (QTcpSocket* accepted : logger.server.findChildren<QTcpSocket*>())
+           emit accepted->errorOccurred(QAbstractSocket::NetworkError);
+         PumpUntil([&] { return peer->Closed(); });
+         EXPECT_TRUE(MemoHas(logger.page.MemoR, ", Error Code:7"));
+       },
+       "QTcpSocket ===> Asynchronous socket error 7"},
+      {"server, client closes",
+       [&] {
+         peerOnBoardA();
+         peer->socket->disconnectFromHost();
+         PumpUntil([&] { return logger.server.ListedCount() == 0; });
+       },
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(log);
+    c.act();
+    Pump(50);
+    if (c.line == nullptr) {
+      EXPECT_FALSE(FileExists(log)) << FileText(log);
+    } else {
+      const QStringList lines = QString::fromStdString(FileText(log)).split('\n', Qt::SkipEmptyParts);
+      ASSERT_EQ(lines.size(), 1);
+      EXPECT_TRUE(lines[0].endsWith(c.line)) << lines[0].toStdString();
+    }
+  }
 }
 
 TEST_F(ViewerTest, RepliesAreTakenByTheirLengthWhateverTheReadsAndHoldsConsumeData) {

@@ -4,8 +4,13 @@
 // port reported once, Get Configure of every model through the buttons, the
 // relay reset at shutdown, and the viewer that opens no port.
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <filesystem>
 #include <QPushButton>
 #include <cmath>
 
@@ -29,6 +34,27 @@ using test::SimProcess;
 using test::WaitUntil;
 
 constexpr const char* kModels[kBoardCount] = {"ORVA-2100", "ORVA-2200", "ORVA-2280", "ORVA-2000"};
+
+// For its lifetime this thread obeys the access bits even as root (it drops
+// the override of file permissions from its effective capabilities), as a
+// user outside the dialout group does; nothing changes for other users.
+class WithoutPermissionOverride {
+ public:
+  WithoutPermissionOverride() {
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+    reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+  }
+  ~WithoutPermissionOverride() {
+    if (dropped_) syscall(SYS_capset, &header_, saved_);
+  }
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+  bool dropped_ = false;
+};
 
 class DeviceWindowTest : public test::WindowTest {
  protected:
@@ -171,6 +197,35 @@ TEST_F(DeviceWindowTest, AMissingPortIsReportedOnceWhileTheOtherBoardsRun) {
   EXPECT_EQ(window.state().Boards[2].frame.MissedTicks, 0);  // -1, then one tick without a frame
   EXPECT_TRUE(window.chartPage(2)->EdValue[1]->text().isEmpty());
   EXPECT_EQ(dialogs_.Count(ScriptedDialogs::Kind::Message), 1);
+}
+
+// A device the user may not open is named with the remedy on standard error
+// and on the port list's tooltip, beside the usual message; a port that fails
+// for another reason (here: absent) gets no such advice.
+TEST_F(DeviceWindowTest, APortRefusedToTheUserSaysWhyWhereAPersonLooks) {
+  StartSim({{"--model", kModels[0]}, {"--model", kModels[1]}});
+  const std::string refused = (PortsFolder() + "/COM1").toStdString();
+  ASSERT_EQ(chmod(std::filesystem::canonical(refused).c_str(), 0), 0);
+  SettingsImage image = RunningImage();
+  image.boards[2].portNumber = 9;  // not on this machine
+  image.boards[3].portNumber = 0;
+
+  testing::internal::CaptureStderr();
+  {
+    WithoutPermissionOverride asAUser;
+    StartRunning(image);
+  }
+  const std::string errors = testing::internal::GetCapturedStderr();
+  MainWindow& window = *window_;
+  const std::string advice = refused + ": permission denied: add the user to the dialout group";
+  EXPECT_EQ(window.configPage(0)->CBPort->toolTip().toStdString(), advice);
+  EXPECT_NE(errors.find(advice + "\n"), std::string::npos) << errors;
+  EXPECT_FALSE(window.deviceLink()->BoardPort(0).Connected());
+  EXPECT_TRUE(window.deviceLink()->BoardPort(1).Connected());
+  EXPECT_TRUE(window.configPage(2)->CBPort->toolTip().isEmpty());
+  EXPECT_EQ(errors.find("COM9"), std::string::npos) << errors;
+  EXPECT_EQ(dialogs_.Texts(ScriptedDialogs::Kind::Message),
+            QStringList({"Failed in Opening Port", "Failed in Opening Port"}));
 }
 
 TEST_F(DeviceWindowTest, FaultyFramesAreDroppedSilentlyAndASilentDeviceCountsMissedTicks) {

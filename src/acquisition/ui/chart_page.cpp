@@ -203,6 +203,7 @@ void ChartPage::BuildChart() {
     series->attachAxis(ValueAxis);
     Series[i] = series;
   }
+  ColourLegendMarkers(*chart_);
 
   Chart = new ChartView(chart_, Series, this);
   Chart->setObjectName(QStringLiteral("Chart%1").arg(board_ + 1));

@@ -6,6 +6,8 @@
 #include <QPolygonF>
 #include <QtCharts/QValueAxis>
 #include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QXYSeries>
 #include <algorithm>
 #include <cmath>
 
@@ -156,17 +158,22 @@ const QPixmap& ChartView::Marker(int slot) {
   const qreal ratio = devicePixelRatioF();
   if (!image.isNull() && image.devicePixelRatio() == ratio) return image;
   const SeriesLook& look = SeriesLooks()[slot];
-  const double s = kMarkerSize;
-  image = QPixmap(static_cast<int>(std::ceil(s * ratio)), static_cast<int>(std::ceil(s * ratio)));
+  image = QPixmap::fromImage(MarkerImage(look.marker, QColor(look.colour), kMarkerSize, ratio));
+  return image;
+}
+
+QImage MarkerImage(MarkerShape shape, const QColor& colour, double size, qreal ratio) {
+  const int pixels = static_cast<int>(std::ceil(size * ratio));
+  QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(ratio);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(look.colour).darker(130), 1.0));
-  p.setBrush(QColor(look.colour));
-  const QRectF box(0.5, 0.5, s - 1.0, s - 1.0);
+  p.setPen(QPen(colour.darker(130), 1.0));
+  p.setBrush(colour);
+  const QRectF box(0.5, 0.5, size - 1.0, size - 1.0);
   const QPointF c = box.center();
-  switch (look.marker) {
+  switch (shape) {
     case MarkerShape::Diamond:
       p.drawPolygon(QPolygonF{{c.x(), box.top()}, {box.right(), c.y()}, {c.x(), box.bottom()},
                               {box.left(), c.y()}});
@@ -195,6 +202,16 @@ const QPixmap& ChartView::Marker(int slot) {
     }
   }
   return image;
+}
+
+void ColourLegendMarkers(QChart& chart) {
+  for (QLegendMarker* marker : chart.legend()->markers()) {
+    if (auto* series = qobject_cast<QXYSeries*>(marker->series())) {
+      const QColor colour = series->pen().color();
+      marker->setBrush(colour);
+      marker->setPen(QPen(colour));
+    }
+  }
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {

@@ -16,6 +16,7 @@
 // and a new point only asks for a repaint.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -34,6 +35,14 @@ struct SeriesLook {
 };
 // The look of slot 0..8 on every chart.
 const std::array<SeriesLook, kChartSlots>& SeriesLooks();
+
+// A point marker: `shape` filled with `colour` and outlined a little darker,
+// `size` px square, drawn for the device pixel ratio `ratio`.
+QImage MarkerImage(MarkerShape shape, const QColor& colour, double size, qreal ratio = 1.0);
+
+// The legend's marker squares outlined in their series' colour too (Qt
+// outlines them in black, which makes the small squares look dark).
+void ColourLegendMarkers(QChart& chart);
 
 class ChartView : public QChartView {
   Q_OBJECT

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "acquisition/program_state.h"
+#include "acquisition/ui/chart_view.h"
 #include "browser/browser_export.h"
 #include "browser/ui/title_dialog.h"
 #include "common/clock.h"
@@ -33,18 +34,16 @@ namespace {
 // load) leaves the outer one's hold in place.
 using HoldWhileWorking = ScopedAcquisitionHold;
 
-struct SeriesLook {
-  QRgb colour;
+// The colours, widths and marker shapes are those of the live charts; the
+// browser's own are the line styles and the marker sizes (px).
+struct BrowserLine {
   Qt::PenStyle style;
-  qreal width;
   qreal markerSize;
 };
-constexpr SeriesLook kLooks[kBrowserSeriesCount] = {
-    {0x0449BB, Qt::SolidLine, 1, 6},      {0xED1C24, Qt::SolidLine, 2, 5},
-    {0x009600, Qt::DashLine, 2, 6},       {0xC602B6, Qt::DotLine, 1, 6},
-    {0x5D5151, Qt::DashDotLine, 3, 5},    {0xEC9123, Qt::DashDotDotLine, 2, 6},
-    {0x21AEA0, Qt::DotLine, 2, 6},        {0x400080, Qt::DotLine, 2, 6},
-    {0x808000, Qt::DotLine, 2, 6},
+constexpr BrowserLine kLines[kBrowserSeriesCount] = {
+    {Qt::SolidLine, 7},   {Qt::SolidLine, 5},      {Qt::DashLine, 7},
+    {Qt::DotLine, 7},     {Qt::DashDotLine, 5},    {Qt::DashDotDotLine, 7},
+    {Qt::DotLine, 7},     {Qt::DotLine, 7},        {Qt::DotLine, 7},
 };
 
 struct AxisTitle {
@@ -151,14 +150,15 @@ void BrowserWindow::BuildControls() {
   for (int i = 0; i < kBrowserSeriesCount; ++i) {
     auto* s = new QLineSeries;
     s->setName(data_.titles[i]);
-    QPen pen(QColor::fromRgb(kLooks[i].colour), kLooks[i].width, kLooks[i].style);
-    s->setPen(pen);
-    s->setMarkerSize(kLooks[i].markerSize);
+    const SeriesLook& look = SeriesLooks()[static_cast<std::size_t>(i)];
+    s->setPen(QPen(QColor::fromRgb(look.colour), look.width, kLines[i].style));
+    s->setMarkerSize(kLines[i].markerSize);
     chart_->addSeries(s);
     s->attachAxis(timeAxis_);
     s->attachAxis(AxisY);
     Series[i] = s;
   }
+  ColourLegendMarkers(*chart_);
   ChartD = Named(new QChartView(chart_), QStringLiteral("ChartD"));
   ChartD->setRenderHint(QPainter::Antialiasing);
   ChartD->setCursor(Qt::CrossCursor);
@@ -271,6 +271,15 @@ void BrowserWindow::BuildControls() {
   DirectoryListBox1->setModel(directories_);
   for (int c = 1; c < directories_->columnCount(); ++c) DirectoryListBox1->hideColumn(c);
   DirectoryListBox1->setHeaderHidden(true);
+  DirectoryListBox1->installEventFilter(this);
+  DirectoryListBox1->viewport()->installEventFilter(this);
+  // The model reads folders in the background: as the folders on the way to
+  // the shown one arrive (and are sorted), the tree is brought to it again,
+  // until the user takes the tree in hand.
+  connect(directories_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (fileDirectory_.startsWith(path)) RevealTreeDirectory();
+  });
+  connect(directories_, &QAbstractItemModel::layoutChanged, this, [this] { RevealTreeDirectory(); });
   right->addWidget(DirectoryListBox1, 1);
   FileListBox1 = Named(new QListWidget, QStringLiteral("FileListBox1"));
   FileListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -345,12 +354,24 @@ void BrowserWindow::FormCreate() {
 
 void BrowserWindow::SetFileListDirectory(const QString& directory) {
   fileDirectory_ = directory;
-  const QModelIndex index = directories_->index(directory);
-  if (index.isValid()) {
-    DirectoryListBox1->setCurrentIndex(index);
-    DirectoryListBox1->scrollTo(index);
-  }
+  followDirectory_ = true;
+  RevealTreeDirectory();
   FillFileList();
+}
+
+void BrowserWindow::RevealTreeDirectory() {
+  if (!followDirectory_) return;
+  const QModelIndex index = directories_->index(fileDirectory_);
+  if (!index.isValid()) return;
+  DirectoryListBox1->setCurrentIndex(index);
+  // scrolled only when out of sight (also when a folder on the way is closed)
+  if (!DirectoryListBox1->viewport()->rect().contains(DirectoryListBox1->visualRect(index)))
+    DirectoryListBox1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void BrowserWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  RevealTreeDirectory();  // now that the tree has its size
 }
 
 void BrowserWindow::FillFileList() {
@@ -574,7 +595,15 @@ void BrowserWindow::CheckBox0Click(int channel) {
 
 void BrowserWindow::ChkViewP1Click() {
   HoldWhileWorking hold;
-  for (QLineSeries* s : Series) s->setPointsVisible(ChkViewP1->isChecked());
+  // each series' own marker shape, drawn from an image at every point
+  const bool visible = ChkViewP1->isChecked();
+  const qreal ratio = ChartD->devicePixelRatioF();
+  for (int i = 0; i < kBrowserSeriesCount; ++i) {
+    const SeriesLook& look = SeriesLooks()[static_cast<std::size_t>(i)];
+    Series[i]->setLightMarker(visible ? MarkerImage(look.marker, QColor::fromRgb(look.colour),
+                                                    Series[i]->markerSize(), ratio)
+                                      : QImage());
+  }
 }
 
 void BrowserWindow::UpDown1Click() {
@@ -640,6 +669,10 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
       default:
         break;
     }
+  } else if ((watched == DirectoryListBox1 || watched == DirectoryListBox1->viewport()) &&
+             (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel ||
+              event->type() == QEvent::KeyPress)) {
+    followDirectory_ = false;  // the user browses the tree now
   } else if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     Memo1DblClick();
     return true;
@@ -715,7 +748,7 @@ void BrowserWindow::BtPrintClick() {
     // The picture goes to the report from memory; temp.bmp beside the
     // program is still written, and a failure to write it is said.
     content.picture = ChartPicture();
-    const QString bitmap = state_.ExeDirectory + QStringLiteral("/temp.bmp");
+    const QString bitmap = state_.ProgramDirectory + QStringLiteral("/temp.bmp");
     if (!content.picture.save(bitmap, "BMP"))
       SetStatus(Text(Msg::BrowserPictureFailed).replace(QStringLiteral("%s"), bitmap));
     for (int i = 1; i < kBrowserSeriesCount; ++i) {

@@ -139,6 +139,7 @@ class BrowserWindow : public QDialog {
   void closeEvent(QCloseEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
@@ -159,6 +160,8 @@ class BrowserWindow : public QDialog {
   // Asks for a file name; empty when cancelled.
   QString AskSavePath(const QString& extension);
   void FillFileList();
+  // The folder tree selects and scrolls to the file list's folder.
+  void RevealTreeDirectory();
 
   ProgramState& state_;
   Dialogs& dialogs_;
@@ -173,6 +176,7 @@ class BrowserWindow : public QDialog {
   double loadStart_ = 0.0;
   AxisRange xRange_, yRange_;
   bool loading_ = false;
+  bool followDirectory_ = true;  // the tree follows the file list's folder
 };
 
 }  // namespace tessar

@@ -66,9 +66,10 @@ void ApplyConfigPage(int board, ProgramState& state, const BoardPages& pages) {
       w->setEnabled(enabled);
   };
 
-  // 1. everything on
+  // 1. everything on; the manual relay boxes stay off while the relays
+  // follow the alarms (interlock checked)
   for (int k = 1; k <= kChannelCount; ++k) enableChannel(k, true);
-  for (int o = 1; o < 4; ++o) config.ChkDO[o]->setEnabled(true);
+  for (int o = 1; o < 4; ++o) config.ChkDO[o]->setEnabled(!config.ChkR->isChecked());
   // 2. range choices of the model
   config.SetRangeItems(kind);
   // 3. model, serial number, board type

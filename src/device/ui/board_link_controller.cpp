@@ -16,6 +16,7 @@ BoardLinkController::BoardLinkController(const QString& portsFolder,
       link_(std::make_unique<DeviceLink>(portsFolder, frameOf_)) {
   connect(link_.get(), &DeviceLink::StatusMessage, this, &BoardLinkController::StatusMessage);
   connect(link_.get(), &DeviceLink::MessageBox, this, &BoardLinkController::MessageBox);
+  connect(link_.get(), &DeviceLink::PortAccessDenied, this, &BoardLinkController::PortAccessDenied);
   ConfigDialogue& dialogue = link_->Dialogue();
   dialogue.UseReplyTimer(replyTimer);
   dialogue.SetRecordSource([this](int b) -> const BoardSettings& { return settings_.boards[b]; });

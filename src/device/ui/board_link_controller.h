@@ -51,6 +51,8 @@ class BoardLinkController : public QObject {
  signals:
   void StatusMessage(const QString& text);
   void MessageBox(const QString& text);
+  // Board `board`'s port was refused to this user: the device and what to do.
+  void PortAccessDenied(int board, const QString& advice);
   // True while a dialogue waits for its reply (no other Get Configure may start).
   void DialogueRunning(bool running);
   // A sound reply was stored as board `board`'s record in the settings image.

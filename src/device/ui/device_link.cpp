@@ -47,6 +47,8 @@ int DeviceLink::OpenBoardPorts(const SettingsImage& settings) {
     if (number < 1) continue;
     if (!OpenBoardPort(BoardPort(b), number)) {
       ++failures;
+      const QString advice = BoardPort(b).AccessAdvice();
+      if (!advice.isEmpty()) emit PortAccessDenied(b, advice);
       emit MessageBox(MessageText(Msg::PortOpenFailed, koreanUi_));
     }
   }

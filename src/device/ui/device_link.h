@@ -36,7 +36,8 @@ class DeviceLink : public QObject {
 
   // Start-up: opens the port of every board whose portNumber is at least 1,
   // board A first. A port that fails is reported with "Failed in Opening
-  // Port" and the next board goes on. Returns the number of failures.
+  // Port" and the next board goes on; a port whose device refused this user
+  // also reports PortAccessDenied. Returns the number of failures.
   int OpenBoardPorts(const SettingsImage& settings);
 
   // Shutdown: every board's outputs off on its open port ("D0\r" for model
@@ -47,6 +48,8 @@ class DeviceLink : public QObject {
   void StatusMessage(const QString& text);
   void MessageBox(const QString& text);
   void FrameAccepted(int board);
+  // `advice`: the device and what to do (SerialChannel::AccessAdvice).
+  void PortAccessDenied(int board, const QString& advice);
 
  private:
   std::array<std::unique_ptr<SerialChannel>, kBoardCount> boardPorts_;

@@ -1,5 +1,6 @@
 #include "device/ui/serial_channel.h"
 
+#include "device/port_access.h"
 #include "device/port_names.h"
 #include "common/ui/guarded.h"
 
@@ -14,6 +15,7 @@ SerialChannel::~SerialChannel() { Close(); }
 
 bool SerialChannel::Open() {
   error_.clear();
+  accessAdvice_.clear();
   if (port.isOpen()) {
     error_ = port_ + ": already open";
     return false;
@@ -28,6 +30,12 @@ bool SerialChannel::Open() {
   port.setReadBufferSize(kBufferSize);
   if (!port.open(QIODevice::ReadWrite)) {
     error_ = port_ + ": " + port.errorString();
+    // Qt says "permission" for a lock held by another program too: the
+    // device's own access decides
+    if (port.error() == QSerialPort::PermissionError) {
+      const std::string device = devicePath_.toStdString();
+      accessAdvice_ = QString::fromStdString(PortAccessAdvice(device, DeviceAccessError(device)));
+    }
     port.clearError();
     return false;
   }

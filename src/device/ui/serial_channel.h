@@ -40,6 +40,11 @@ class SerialChannel : public QObject {
   QString ErrorString() const { return error_; }
   // The device path the port resolved to at the last Open.
   QString DevicePath() const { return devicePath_; }
+  // After a failed Open: what the user can do when the device itself refused
+  // this user ("<device>: permission denied: add the user to the dialout
+  // group"); empty for every other failure, a port held by another program
+  // among them.
+  QString AccessAdvice() const { return accessAdvice_; }
 
   // Discards waiting received bytes (input) and bytes not yet handed to the
   // line (output).
@@ -65,6 +70,7 @@ class SerialChannel : public QObject {
   QString portsFolder_;
   QString devicePath_;
   QString error_;
+  QString accessAdvice_;
   int baudRate_ = kBaudRate;
 };
 

@@ -162,6 +162,7 @@ void DataClient::CS1Error(int board, QAbstractSocket::SocketError error) {
   if (error == QAbstractSocket::RemoteHostClosedError) return;
   ButtonsIdle(board);
   Status(Msg::ConnectionError, board);
+  LogAsynchronousSocketError(&Socket(board), static_cast<int>(error));
 }
 
 void DataClient::SendRequest(int board, std::uint8_t code, bool upperHex) {

@@ -105,12 +105,25 @@ QStringList DataServer::MemoCLines() const {
 }
 
 void DataServer::Unlist(Connection* connection) {
-  QStringList lines = MemoCLines();
-  if (lines.removeOne(connection->key)) {
-    page_.MemoC->setPlainText(lines.join(QLatin1Char('\n')));
-    clientList_.erase(std::remove(clientList_.begin(), clientList_.end(), connection),
-                      clientList_.end());
+  const auto listed = std::find(clientList_.begin(), clientList_.end(), connection);
+  // an unlisted connection (refused, or a second one from the same address
+  // and port) holds no line
+  if (listed == clientList_.end()) return;
+  // A peer that reconnected from the same address and port before its old
+  // connection was seen to go keeps the line: the new connection takes the
+  // old one's place in the list.
+  for (const auto& other : connections_) {
+    if (other.get() != connection && other->socket && !other->refused &&
+        other->key == connection->key &&
+        std::find(clientList_.begin(), clientList_.end(), other.get()) == clientList_.end()) {
+      *listed = other.get();
+      return;
+    }
   }
+  clientList_.erase(listed);
+  QStringList lines = MemoCLines();
+  lines.removeOne(connection->key);
+  page_.MemoC->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 // The connection is gone (or is made to go): out of the list, its socket
@@ -142,6 +155,7 @@ void DataServer::ClientError(Connection* connection, QAbstractSocket::SocketErro
   if (error == QAbstractSocket::RemoteHostClosedError) return;
   LogEvent(FormatMessage(Msg::ClientSocketError, koreanUi_, qUtf8Printable(connection->address),
                          static_cast<int>(connection->port), static_cast<int>(error)));
+  LogAsynchronousSocketError(connection->socket, static_cast<int>(error));
   Unlist(connection);
   Forget(connection, true);
 }

@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+#include "common/clock.h"
+#include "common/error_log.h"
 #include "i18n/messages.h"
 
 namespace tessar {
@@ -22,6 +24,13 @@ QString FormatMessage(Msg id, bool koreanUi, Args... args) {
 inline void AppendNetLog(QPlainTextEdit* memo, const QString& line, bool event = false) {
   if (event) memo->appendPlainText(QString::fromLatin1(kNetLogDashes));
   memo->appendPlainText(line);
+}
+
+// A socket error that the handlers have dealt with still ends in the error
+// log, as the socket layer's own error with the socket's error code.
+inline void LogAsynchronousSocketError(const QObject* socket, int code) {
+  AppendErrorLog(ProgramErrorLog(), Now(), ClassNameOf(socket),
+                 QString::asprintf("Asynchronous socket error %d", code));
 }
 
 }  // namespace tessar

@@ -26,10 +26,12 @@
 #include "i18n/captions.h"
 #include "i18n/text_codec.h"
 #include "i18n/ui/caption_setter.h"
+#include "mqtt/ui/mqtt_service.h"
 #include "net/ui/client_page.h"
 #include "net/ui/data_client.h"
 #include "net/ui/data_network.h"
 #include "settings/platform_paths.h"
+#include "shell/ui/headless.h"
 #include "web/ui/web_server.h"
 #include "web/web_config.h"
 
@@ -50,10 +52,11 @@ MainWindow::MainWindow(const Edition& edition, const QString& executablePath, Di
     dialogs_ = ownDialogs_.get();
   }
   const QString program = QDir::cleanPath(executablePath);
-  state_.ExeDirectory = QFileInfo(program).path();
-  state_.AlarmSoundPath = state_.ExeDirectory + QStringLiteral("/alarm.wav");
-  state_.SettingsPath = QString::fromStdString(SettingsPathFor(program.toStdString()));
-  state_.ErrorLogPath = ErrorLogPath(state_.ExeDirectory, edition.errorLogName);
+  const QString exeDirectory = QFileInfo(program).path();
+  state_.ProgramDirectory = ProgramDirectory(exeDirectory);
+  state_.AlarmSoundPath = AlarmSoundPathFor(state_.ProgramDirectory, exeDirectory);
+  state_.SettingsPath = SettingsPathIn(state_.ProgramDirectory, program);
+  state_.ErrorLogPath = ErrorLogPath(state_.ProgramDirectory, edition.errorLogName);
   // the error log takes every unhandled error of the run
   SetProgramErrorLog(state_.ErrorLogPath);
 
@@ -193,13 +196,19 @@ void MainWindow::BuildControllers() {
   }
   if (!edition_.usesSerialPorts) return;
   boards_ = std::make_unique<BoardLinkController>(
-      state_.ExeDirectory + QStringLiteral("/ports"),
+      state_.ProgramDirectory + QStringLiteral("/ports"),
       [this](int b) -> FrameState& { return state_.Boards[b].frame; }, state_.Settings, *timerC_);
   BoardLinkController* boards = boards_.get();
   connect(boards, &BoardLinkController::StatusMessage, this,
           Guarded(boards, [this](const QString& text) { SetStatus(text); }));
   connect(boards, &BoardLinkController::MessageBox, this,
           Guarded(boards, [this](const QString& text) { dialogs_->ShowMessage(text); }));
+  // a port refused to this user: the reason where a person looks for it
+  connect(boards, &BoardLinkController::PortAccessDenied, this,
+          Guarded(boards, [this](int b, const QString& advice) {
+            WriteErrorLine(advice);
+            configPages_[b]->CBPort->setToolTip(advice);
+          }));
   connect(boards, &BoardLinkController::DialogueRunning, this,
           Guarded(boards, [this](bool running) { config_->SetGetConfigureEnabled(!running); }));
   // A sound reply: the configuration page and the board's conversion follow
@@ -263,7 +272,7 @@ void MainWindow::TimerSTimer() {
   timerS_->stop();
   PageControl1_->setCurrentIndex(kPageDaq1);
   // 2. the port lists
-  config_->FillPortLists(state_.ExeDirectory + QStringLiteral("/ports"));
+  config_->FillPortLists(state_.ProgramDirectory + QStringLiteral("/ports"));
   // 3. caption
   setWindowTitle(QString::fromLatin1(edition_.caption));
   // 4. model kinds, serial ports, empty range lists
@@ -324,6 +333,10 @@ void MainWindow::StartViewer() {
 }
 
 void MainWindow::StartServices() {
+  if (!mqtt_) {
+    mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
+                                [this](const QString& text) { SetStatus(text); });
+  }
   QString message;
   web_ = StartWebServer(
       QString::fromStdString(WebConfigPathFor(state_.SettingsPath.toStdString())), state_,
@@ -336,7 +349,11 @@ void MainWindow::StartServices() {
   if (!message.isEmpty()) SetStatus(message);
 }
 
-void MainWindow::StopServices() { web_.reset(); }
+void MainWindow::StopServices() {
+  if (mqtt_) mqtt_->Stop();
+  mqtt_.reset();
+  web_.reset();
+}
 
 // The data directory of the run becomes the current one, created with its
 // missing parents, and is selected on page 1.

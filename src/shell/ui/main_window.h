@@ -34,6 +34,7 @@ class DataNetwork;
 class DeviceLink;
 class DisplayPage;
 class LiveFeed;
+class MqttPublisher;
 class WebServer;
 
 // Page indexes of PageControl1.
@@ -48,7 +49,9 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // `executablePath`: the running program's file; its settings file, error
-  // log and ports/ folder lie beside it. `dialogs` null: Qt's own dialogs.
+  // log and ports/ folder lie in its program folder (beside it, or the
+  // per-user folder when its folder cannot be written). `dialogs` null: Qt's
+  // own dialogs.
   MainWindow(const Edition& edition, const QString& executablePath, Dialogs* dialogs = nullptr,
              QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -140,6 +143,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<DataNetwork> network_;
   std::unique_ptr<AlarmSound> alarmSound_;
   LiveFeed* feed_ = nullptr;
+  std::unique_ptr<MqttPublisher> mqtt_;  // null: not publishing
   std::unique_ptr<WebServer> web_;  // the live web read-out, when configured
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 

@@ -1,0 +1,88 @@
+# Installation and the Debian package (scripts/package). Included by the top
+# CMakeLists.txt after every program target exists.
+include(GNUInstallDirs)
+
+install(TARGETS tessar tessview tessar-settings tessar-records orva-sim
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tessar.desktop ${CMAKE_CURRENT_LIST_DIR}/tessview.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/tessar.svg ${CMAKE_CURRENT_LIST_DIR}/icons/tessview.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/tessar)
+# Debian's package documents: the copyright and the changelog, compressed.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tessar)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${doc_dir})
+
+# The build folder mirrors the installed layout for the default alarm sound:
+# bin/tessar finds ../share/tessar/alarm.wav from either.
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/share/tessar)
+
+# The logger as a systemd user service.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/tessar.service.in ${CMAKE_BINARY_DIR}/packaging/tessar.service
+               @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/tessar.service
+        DESTINATION lib/systemd/user)
+
+# Man pages from each program's --help (help2man), compressed as Debian wants.
+find_program(HELP2MAN help2man)
+find_program(GZIP gzip)
+if(GZIP)
+  set(changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+  add_custom_command(
+    OUTPUT ${changelog}
+    COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog > ${changelog}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog
+    VERBATIM)
+  add_custom_target(changelog ALL DEPENDS ${changelog})
+  install(FILES ${changelog} DESTINATION ${doc_dir})
+endif()
+if(HELP2MAN AND GZIP)
+  set(man_pages)
+  foreach(entry
+      "tessar|thermocouple logger for ORVA devices"
+      "tessview|viewer of Tessar loggers over the network"
+      "tessar-settings|show, create and change Tessar settings files"
+      "tessar-records|Tessar recordings from the command line"
+      "orva-sim|simulated ORVA acquisition devices on pseudo-terminals")
+    string(REPLACE "|" ";" parts "${entry}")
+    list(GET parts 0 program)
+    list(GET parts 1 summary)
+    set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+    add_custom_command(
+      OUTPUT ${page}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+              ${HELP2MAN} --no-info --no-discard-stderr --version-string=${PROJECT_VERSION}
+              --name=${summary} --output=${page} $<TARGET_FILE:${program}>
+      COMMAND ${GZIP} -9nf ${page}
+      DEPENDS ${program}
+      COMMENT "Man page of ${program}"
+      VERBATIM)
+    list(APPEND man_pages ${page}.gz)
+  endforeach()
+  add_custom_target(man-pages ALL DEPENDS ${man_pages})
+  install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+else()
+  message(STATUS "help2man or gzip not found: no man pages")
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tessar)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Tessar developers")
+set(CPACK_PACKAGE_CONTACT "Tessar developers <tessar-dev@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "thermocouple logger and viewer for ORVA devices")
+# the summary above is the synopsis line; this is the long text
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Tessar logs up to four ORVA thermocouple and voltage boards on serial\n\
+ports: live charts, alarms with relay outputs, hourly recording files and\n\
+a record browser. It serves the boards over TCP to Tessview, which shows,\n\
+alarms and records them on other machines. The logger also runs without a\n\
+window as a systemd user service.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
