@@ -337,6 +337,7 @@ void MainWindow::StartServices() {
     mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
                                 [this](const QString& text) { SetStatus(text); });
   }
+  if (web_) return;  // started already
   QString message;
   web_ = StartWebServer(
       QString::fromStdString(WebConfigPathFor(state_.SettingsPath.toStdString())), state_,
