@@ -34,7 +34,7 @@ if(GZIP)
     DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog
     VERBATIM)
   add_custom_target(changelog ALL DEPENDS ${changelog})
-  install(FILES ${changelog} DESTINATION ${doc_dir})
+  install(FILES ${changelog} DESTINATION ${doc_dir} OPTIONAL)
 endif()
 if(HELP2MAN AND GZIP)
   set(man_pages)
