@@ -67,6 +67,13 @@ TEST(MqttPublisher, HoldsTheNewestWhileTheBrokerIsAwayThenSendsThemInOrder) {
   ASSERT_TRUE(late.WaitFor([](auto& m) { return !m.empty(); }, 3000));
   EXPECT_EQ(late.Messages().front().payload, "offline");
   EXPECT_TRUE(late.Messages().front().retained);
+
+  // gone without the orderly stop (a crash, a kill): the last will says it
+  auto crashing = std::make_unique<MqttPublisher>(config, nullptr);
+  crashing->Start();
+  ASSERT_TRUE(late.WaitFor([](auto& m) { return m.back().payload == "online"; }, 5000));
+  crashing.reset();
+  ASSERT_TRUE(late.WaitFor([](auto& m) { return m.back().payload == "offline"; }, 5000));
 }
 
 // A configuration that cannot be used is refused with its reason; without a
