@@ -24,27 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every record of board `letter` under a data directory, in file order.
-std::vector<RecordingRecord> BoardRecords(const std::string& dataDirectory, char letter) {
-  std::vector<fs::path> paths;
-  std::error_code ec;
-  for (const auto& day : fs::directory_iterator(dataDirectory, ec))
-    for (const auto& entry : fs::directory_iterator(day.path() / std::string(1, letter), ec))
-      if (entry.path().extension() == ".ORV") paths.push_back(entry.path());
-  std::sort(paths.begin(), paths.end());
-  std::vector<RecordingRecord> records;
-  for (const fs::path& path : paths) {
-    const std::vector<unsigned char> bytes = ReadBytes(path.string());
-    for (std::size_t at = kRecordingHeaderSize; at + kRecordingRecordSize <= bytes.size();
-         at += kRecordingRecordSize) {
-      RecordingRecord r;
-      std::memcpy(&r, bytes.data() + at, kRecordingRecordSize);
-      records.push_back(r);
-    }
-  }
-  return records;
-}
-
 // Four consecutive ports nobody listens on at the moment.
 int FreePortRange() {
   for (int first = 21000 + (getpid() % 400) * 8; first < 60000; first += 4) {

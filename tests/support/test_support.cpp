@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <QProcess>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,27 @@ ProcessResult RunProcess(const std::string& program, const QStringList& argument
   result.out = process.readAllStandardOutput().toStdString();
   result.err = process.readAllStandardError().toStdString();
   return result;
+}
+
+std::vector<RecordingRecord> BoardRecords(const std::string& dataDirectory, char letter) {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> paths;
+  std::error_code ec;
+  for (const auto& day : fs::directory_iterator(dataDirectory, ec))
+    for (const auto& entry : fs::directory_iterator(day.path() / std::string(1, letter), ec))
+      if (entry.path().extension() == ".ORV") paths.push_back(entry.path());
+  std::sort(paths.begin(), paths.end());  // day and hour names: time order
+  std::vector<RecordingRecord> records;
+  for (const fs::path& path : paths) {
+    const std::vector<unsigned char> bytes = ReadBytes(path.string());
+    for (std::size_t at = kRecordingHeaderSize; at + kRecordingRecordSize <= bytes.size();
+         at += kRecordingRecordSize) {
+      RecordingRecord r;
+      std::memcpy(&r, bytes.data() + at, kRecordingRecordSize);
+      records.push_back(r);
+    }
+  }
+  return records;
 }
 
 }  // namespace tessar::test

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/recording_file.h"
+
 namespace tessar::test {
 
 // Path of a program built by this tree (tessar, tessview, orva-sim, ...).
@@ -21,6 +23,9 @@ bool FileExists(const std::string& path);
 // A whole file as a byte string, and a little-endian double inside one.
 std::string FileText(const std::filesystem::path& path);
 double LeDoubleAt(const std::string& bytes, std::size_t offset);
+// Every whole record of board `letter` under a data directory
+// (<day>/<letter>/*.ORV), in time order.
+std::vector<RecordingRecord> BoardRecords(const std::string& dataDirectory, char letter);
 
 struct ProcessResult {
   int exitCode = -1;

@@ -73,27 +73,6 @@ Reply Get(quint16 port, const QString& path, const QByteArray& authorization = {
 
 QByteArray Bearer() { return QByteArray("Bearer ") + kToken; }
 
-// Every record of a board, in time order.
-std::vector<RecordingRecord> Records(const std::string& data, char letter) {
-  std::vector<fs::path> files;
-  std::error_code ec;
-  for (const auto& day : fs::directory_iterator(data, ec))
-    for (const auto& f : fs::directory_iterator(day.path() / std::string(1, letter), ec))
-      if (f.path().extension() == ".ORV") files.push_back(f.path());
-  std::sort(files.begin(), files.end());
-  std::vector<RecordingRecord> out;
-  for (const fs::path& f : files) {
-    const std::vector<unsigned char> bytes = ReadBytes(f.string());
-    for (std::size_t at = kRecordingHeaderSize; at + kRecordingRecordSize <= bytes.size();
-         at += kRecordingRecordSize) {
-      RecordingRecord r;
-      std::memcpy(&r, bytes.data() + at, kRecordingRecordSize);
-      out.push_back(r);
-    }
-  }
-  return out;
-}
-
 quint16 FreePort() {
   QTcpServer probe;
   probe.listen(QHostAddress::LocalHost, 0);
@@ -144,7 +123,7 @@ class WebReadout : public testing::Test {
     // until board A has two records and the server answers
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired() &&
-           (Records(install_->DataDirectory(), 'A').size() < 2 ||
+           (BoardRecords(install_->DataDirectory(), 'A').size() < 2 ||
             Get(port_, "/api/info", Bearer()).status != 200))
       Wait(200);
     const Reply info = Get(port_, "/api/info", Bearer());
@@ -152,7 +131,9 @@ class WebReadout : public testing::Test {
                                 << tessar_->Errors() << FileText(install_->BinDirectory() + "/tessar.web");
   }
   static void TearDownTestSuite() {
-    if (tessar_) EXPECT_TRUE(tessar_->Terminate(5000));
+    if (tessar_) {
+      EXPECT_TRUE(tessar_->Terminate(5000));
+    }
     if (install_) {
       EXPECT_FALSE(FileExists(install_->BinDirectory() + "/Exception1.Err"))
           << FileText(install_->BinDirectory() + "/Exception1.Err");
@@ -188,13 +169,13 @@ TEST_F(WebReadout, BoardsAreTheLastRecordsOfTheRecordingFiles) {
   // a record may land between the reads: until the files stood still around one
   for (int attempt = 0; attempt < 5; ++attempt) {
     std::map<char, RecordingRecord> before;
-    for (char letter : {'A', 'B', 'C', 'D'}) before[letter] = Records(Data(), letter).back();
+    for (char letter : {'A', 'B', 'C', 'D'}) before[letter] = BoardRecords(Data(), letter).back();
     const Reply reply = Get(port_, "/api/boards", Bearer());
     ASSERT_EQ(reply.status, 200);
     boards = QJsonDocument::fromJson(reply.body).array();
     bool still = true;
     for (char letter : {'A', 'B', 'C'})
-      still = still && Records(Data(), letter).back().time == before[letter].time;
+      still = still && BoardRecords(Data(), letter).back().time == before[letter].time;
     last = before;
     if (still) break;
   }
@@ -226,7 +207,7 @@ TEST_F(WebReadout, BoardsAreTheLastRecordsOfTheRecordingFiles) {
   ASSERT_FALSE(times.isEmpty());
   EXPECT_EQ(history["series"].toArray().size(), kSlotCount);
   EXPECT_EQ(history["series"].toArray()[1].toArray().size(), times.size());
-  EXPECT_EQ(times.first().toDouble(), WallSeconds(Records(Data(), 'A').front().time));
+  EXPECT_EQ(times.first().toDouble(), WallSeconds(BoardRecords(Data(), 'A').front().time));
   const QJsonObject info = QJsonDocument::fromJson(Get(port_, "/api/info", Bearer()).body).object();
   EXPECT_FALSE(info["korean"].toBool());
   EXPECT_EQ(info["title"].toString(), "Tessar Ver 2.1.0");
@@ -292,7 +273,7 @@ TEST_F(WebReadout, WebSocketPushesEachRecordOnceAndTheAlarms) {
     ASSERT_GE(times.size(), 4u);
     // the file's records from the first pushed to the last, each pushed once
     std::vector<std::string> recorded;
-    for (const RecordingRecord& r : Records(Data(), letter)) {
+    for (const RecordingRecord& r : BoardRecords(Data(), letter)) {
       const std::string t = JsonTime(r.time);
       if (t >= times.front() && t <= times.back()) recorded.push_back(t);
     }
@@ -302,7 +283,7 @@ TEST_F(WebReadout, WebSocketPushesEachRecordOnceAndTheAlarms) {
 }
 
 TEST_F(WebReadout, FiftyClientsComeAndGoWhileFourBoardsRecord) {
-  const std::size_t before = Records(Data(), 'A').size();
+  const std::size_t before = BoardRecords(Data(), 'A').size();
   QDeadlineTimer deadline(6000);
   int rounds = 0;
   while (!deadline.hasExpired()) {
@@ -329,7 +310,7 @@ TEST_F(WebReadout, FiftyClientsComeAndGoWhileFourBoardsRecord) {
   EXPECT_GE(rounds, 3);
   EXPECT_TRUE(tessar_->Running());
   // a record a second went on all the while (some slack for a loaded machine)
-  EXPECT_GE(Records(Data(), 'A').size() - before, 4u);
+  EXPECT_GE(BoardRecords(Data(), 'A').size() - before, 4u);
   EXPECT_EQ(Get(port_, "/api/boards", Bearer()).status, 200);
 }
 
@@ -407,7 +388,9 @@ TEST(WebReadoutStart, RefusedConfigurationsKeepTheServerOff) {
     const std::unique_ptr<WebServer> server = StartWebServer(path, state, feed, "Tessar", message);
     EXPECT_EQ(server != nullptr, c.started);
     EXPECT_TRUE(message.contains(c.message)) << message.toStdString();
-    if (!c.started && !c.text.empty()) EXPECT_TRUE(message.startsWith("Web read-out off: "));
+    if (!c.started && !c.text.empty()) {
+      EXPECT_TRUE(message.startsWith("Web read-out off: "));
+    }
   }
 }
 
