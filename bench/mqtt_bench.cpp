@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "acquisition/acquisition_cycle.h"
+#include "four_boards.h"
 #include "acquisition/program_state.h"
 #include "acquisition/ui/live_feed.h"
 #include "common/clock.h"
@@ -27,8 +28,6 @@ namespace {
 
 using namespace tessar;
 
-constexpr char kFrame[] =
-    "0A0000, 00F000, 00F100, 00F200, 00F300, 00F400, 00F500, 00F600, 00F700\r\n";
 
 QCoreApplication& App() {
   static int argc = 1;
@@ -57,20 +56,7 @@ void BM_TickFourBoardsPublishing(benchmark::State& state) {
   ScopedClock scoped(clock);
   auto program = std::make_unique<ProgramState>();
   std::array<CycleInputs, kBoardCount> inputs;
-  for (int b = 0; b < kBoardCount; ++b) {
-    BoardSettings& s = program->Settings.boards[b];
-    FillBoardDefaults(s, b, tmp.path().toStdString());
-    s.boardSensorType = 1;
-    for (int k = 0; k < kSlotCount; ++k) s.channelSensorType[k] = 1;
-    s.refVoltage = 5.0;
-    s.sampleInterval = 1;
-    inputs[b].board = b;
-    inputs[b].settings = &s;
-    inputs[b].dataDirectory = tmp.path().toStdString();
-    program->Boards[b].frame.ModelKind = 2;
-    ApplyConversionSettings(program->Boards[b].conversion, s, 2);
-    std::strcpy(program->Boards[b].frame.FrameText, kFrame);
-  }
+  bench::PrepareFourBoards(*program, inputs, tmp.path().toStdString());
 
   QProcess broker;
   MqttConfig config;
@@ -108,13 +94,7 @@ void BM_TickFourBoardsPublishing(benchmark::State& state) {
     const auto outcomes = AcquisitionTick(program->Boards, inputs);
     // as the acquisition controller announces a tick
     for (int b = 0; b < kBoardCount; ++b) {
-      if (!outcomes[b] || !outcomes[b]->recorded) continue;
-      LiveRecord record;
-      record.board = b;
-      record.time = outcomes[b]->record.time;
-      for (int i = 0; i < kSlotCount; ++i) record.values[i] = outcomes[b]->record.values[i];
-      record.written = outcomes[b]->recordWritten;
-      emit feed.RecordTaken(record);
+      if (outcomes[b] && outcomes[b]->recorded) emit feed.RecordTaken(LiveRecordOf(b, *outcomes[b]));
     }
     clock.AdvanceSeconds(0.1);
     // the event loop between ticks, outside the timing in every variant

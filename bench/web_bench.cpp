@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "acquisition/acquisition_cycle.h"
+#include "four_boards.h"
 #include "acquisition/ui/live_feed.h"
 #include "common/clock.h"
 #include "web/ui/web_server.h"
@@ -24,8 +25,6 @@ namespace {
 
 using namespace tessar;
 
-constexpr char kFrame[] =
-    "0A0000, 00F000, 00F100, 00F200, 00F300, 00F400, 00F500, 00F600, 00F700\r\n";
 constexpr double kStart = 46364.5;  // 2026-12-08 12:00
 
 // Browsers: sockets living on their own thread, counting what they receive.
@@ -55,21 +54,7 @@ struct Logger {
   Browsers* browsers = nullptr;
 
   explicit Logger(int clients) {
-    for (int b = 0; b < kBoardCount; ++b) {
-      BoardSettings& s = state.Settings.boards[b];
-      FillBoardDefaults(s, b, tmp.path().toStdString());
-      s.portNumber = b + 1;
-      s.boardSensorType = 1;
-      for (int k = 0; k < kSlotCount; ++k) s.channelSensorType[k] = 1;
-      s.refVoltage = 5.0;
-      s.sampleInterval = 1;
-      inputs[b].board = b;
-      inputs[b].settings = &s;
-      inputs[b].dataDirectory = tmp.path().toStdString();
-      state.Boards[b].frame.ModelKind = 2;
-      ApplyConversionSettings(state.Boards[b].conversion, s, 2);
-      std::strcpy(state.Boards[b].frame.FrameText, kFrame);
-    }
+    bench::PrepareFourBoards(state, inputs, tmp.path().toStdString());
     WebConfig config;
     config.port = 0;  // any free port
     server = std::make_unique<WebServer>(config, state, QStringLiteral("Tessar"));
@@ -96,13 +81,7 @@ struct Logger {
     for (BoardRunState& b : state.Boards) b.frame.FrameReady = true;
     const auto outcomes = AcquisitionTick(state.Boards, inputs);
     for (int b = 0; b < kBoardCount; ++b) {
-      if (!outcomes[b] || !outcomes[b]->recorded) continue;
-      LiveRecord record;
-      record.board = b;
-      record.time = outcomes[b]->record.time;
-      for (int i = 0; i < kSlotCount; ++i) record.values[i] = outcomes[b]->record.values[i];
-      record.inAlarm = outcomes[b]->alarm.inAlarm;
-      emit feed.RecordTaken(record);
+      if (outcomes[b] && outcomes[b]->recorded) emit feed.RecordTaken(LiveRecordOf(b, *outcomes[b]));
     }
     clock.AdvanceSeconds(1);
   }

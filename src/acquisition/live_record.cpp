@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "acquisition/acquisition_cycle.h"
 #include "acquisition/thermocouple.h"
 #include "common/date_time.h"
 #include "i18n/text_codec.h"
@@ -18,6 +19,16 @@ std::string FieldJson(const char (&field)[N]) {
 }
 
 }  // namespace
+
+LiveRecord LiveRecordOf(int board, const CycleOutcome& outcome) {
+  LiveRecord record;
+  record.board = board;
+  record.time = outcome.record.time;
+  for (int i = 0; i < kSlotCount; ++i) record.values[i] = outcome.record.values[i];
+  record.inAlarm = outcome.alarm.inAlarm;
+  record.written = outcome.recordWritten;
+  return record;
+}
 
 std::string JsonNumber(double value) {
   if (value == NoDataValue || !std::isfinite(value)) return "null";

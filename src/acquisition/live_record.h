@@ -12,6 +12,8 @@
 
 namespace tessar {
 
+struct CycleOutcome;
+
 struct LiveRecord {
   int board = 0;                               // 0..3
   double time = 0.0;                           // day count of the record
@@ -19,6 +21,9 @@ struct LiveRecord {
   std::array<bool, kSlotCount> inAlarm{};      // channels 1..8 (slot 0 unused)
   bool written = false;                        // the record reached the recording file
 };
+
+// The record of a cycle of board `board` that took one (outcome.recorded).
+LiveRecord LiveRecordOf(int board, const CycleOutcome& outcome);
 
 // The shortest text that reads back as the same double; "null" for the
 // no-data value, NaN and infinities.

@@ -37,15 +37,7 @@ void AcquisitionController::ApplyOutcome(int board, const CycleOutcome& outcome)
 
 void AcquisitionController::Announce(int board, const CycleOutcome& outcome) {
   if (feed_ == nullptr || !outcome.processed) return;
-  if (outcome.recorded) {
-    LiveRecord record;
-    record.board = board;
-    record.time = outcome.record.time;
-    for (int i = 0; i < kSlotCount; ++i) record.values[i] = outcome.record.values[i];
-    record.inAlarm = outcome.alarm.inAlarm;
-    record.written = outcome.recordWritten;
-    emit feed_->RecordTaken(record);
-  }
+  if (outcome.recorded) emit feed_->RecordTaken(LiveRecordOf(board, outcome));
   // the messages are lines ended by CR LF
   const QStringList messages = QString::fromStdString(outcome.alarm.AlarmText)
                                    .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
