@@ -8,6 +8,10 @@
 
 #include <QRandomGenerator>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include "../shell/window_fixture.h"
 #include "net/net_message.h"
 #include "net/ui/client_page.h"
@@ -69,11 +73,24 @@ TEST_F(WindowTest, HostilePeersLeaveEveryBoardRecordingAndTheOthersServed) {
   ASSERT_TRUE(steady.Connect(port(0)));
   Peer noisy;
   ASSERT_TRUE(noisy.Connect(port(1)));
-  QTcpSocket deaf;  // asks for settings, never reads
+  // Asks for settings, never reads. Its receive buffer is made small before
+  // it connects (Qt would set it only once connected, after the window is
+  // agreed), so the backlog builds on the logger's side within a few hundred
+  // replies whatever the machine's TCP autotuning allows.
+  QTcpSocket deaf;
   deaf.setReadBufferSize(1);
-  deaf.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-  deaf.connectToHost(QStringLiteral("127.0.0.1"), port(2));
-  ASSERT_TRUE(PumpUntil([&] { return deaf.state() == QAbstractSocket::ConnectedState; }));
+  {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    const int small = 4096;
+    ASSERT_EQ(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small), 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port(2));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    ASSERT_TRUE(deaf.setSocketDescriptor(fd));
+  }
 
   QRandomGenerator random(7);
   bool deafDropped = false;
