@@ -313,8 +313,10 @@ void MainWindow::StartLogger() {
   // 12. acquisition, servers, ports
   timer1_->start();
   network_->OpenServers();
-  if (boards_) boards_->OpenBoardPorts();
+  // before the ports: a port's failure box waits for the user, the
+  // publishing and the web read-out need not
   StartServices();
+  if (boards_) boards_->OpenBoardPorts();
 }
 
 // The viewer's start in place of steps 5 to 12: its own settings file,
