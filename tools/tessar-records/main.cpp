@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const char kUsage[] =
-    "usage: tessar-records info FILE...\n"
-    "       tessar-records export --csv|--txt|--xls OUT FILE... [--subsample N]\n"
+    "Usage: tessar-records info FILE...\n"
+    "  or:  tessar-records export --csv|--txt|--xls OUT FILE... [--subsample N]\n"
     "\n"
     "info    the layout, titles, channel names, serial number, start time and\n"
     "        number of whole records of each recording file\n"

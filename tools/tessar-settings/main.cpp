@@ -18,9 +18,9 @@ using namespace tessar;
 namespace {
 
 const char kUsage[] =
-    "usage: tessar-settings show FILE [--client]\n"
-    "       tessar-settings init FILE [--client]\n"
-    "       tessar-settings set FILE [--client] ASSIGNMENT...\n"
+    "Usage: tessar-settings show FILE [--client]\n"
+    "  or:  tessar-settings init FILE [--client]\n"
+    "  or:  tessar-settings set FILE [--client] ASSIGNMENT...\n"
     "\n"
     "A logger settings file holds the records of boards A..D; assignments name\n"
     "the board, the field and, for per-slot fields, the slot:\n"
