@@ -1,14 +1,19 @@
 // The whole chain as users run it: orva-sim streams two devices, tessar
 // records and serves them, tessview (first start, so on its defaults)
 // connects to the loopback address and records the same values under its
-// own data directory, one record per poll.
+// own data directory, one record per poll, and shows them on its web read-out.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -24,11 +29,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Four consecutive ports nobody listens on at the moment.
+// Five consecutive ports nobody listens on at the moment: the four boards'
+// and the viewer's web read-out.
 int FreePortRange() {
-  for (int first = 21000 + (getpid() % 400) * 8; first < 60000; first += 4) {
+  for (int first = 21000 + (getpid() % 400) * 8; first < 60000; first += 8) {
     bool free = true;
-    for (int b = 0; b < kBoardCount && free; ++b) {
+    for (int b = 0; b <= kBoardCount && free; ++b) {
       QTcpServer probe;
       free = probe.listen(QHostAddress::AnyIPv4, static_cast<quint16>(first + b));
     }
@@ -44,6 +50,28 @@ bool WaitFor(const std::function<bool()>& done, int seconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
   }
   return true;
+}
+
+// The body of a 200 answer to one GET on 127.0.0.1:port, read up to the
+// length that its header announces; empty for anything else.
+QByteArray HttpBody(quint16 port, const QByteArray& path, const QByteArray& token) {
+  QTcpSocket socket;
+  socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+  if (!socket.waitForConnected(3000)) return {};
+  socket.write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer " + token +
+               "\r\n\r\n");
+  QByteArray answer;
+  qsizetype head = -1;
+  qint64 length = -1;
+  while ((head < 0 || answer.size() - head - 4 < length) && socket.waitForReadyRead(3000)) {
+    answer += socket.readAll();
+    head = answer.indexOf("\r\n\r\n");
+    if (head < 0) continue;
+    for (const QByteArray& line : answer.left(head).split('\n'))
+      if (line.toLower().startsWith("content-length:")) length = line.mid(15).trimmed().toLongLong();
+  }
+  if (!answer.startsWith("HTTP/1.1 200") || head < 0) return {};
+  return answer.mid(head + 4);
 }
 
 }  // namespace
@@ -87,11 +115,24 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
   QProcessEnvironment viewerEnv = env;
   viewerEnv.insert("HOME", QString::fromStdString(viewer.Root()));
   const std::string viewerData = viewer.Root() + "/Tessview";
+  const quint16 webPort = static_cast<quint16>(firstPort + kBoardCount);
+  std::ofstream(viewer.BinDirectory() + "/tessview.web")
+      << "[http]\nport=" << webPort << "\ntoken=viewer-T0ken\n";
   ChildProcess tessview(viewer.ProgramPath(), portOption + QStringList{"--connect"}, viewerEnv,
                         QString::fromStdString(viewer.Root()));
   ASSERT_TRUE(WaitFor([&] { return BoardRecords(viewerData, 'A').size() >= 4 &&
                                    BoardRecords(viewerData, 'B').size() >= 4; }, 25))
       << "viewer A " << BoardRecords(viewerData, 'A').size() << tessview.Errors();
+  // its read-out: the two boards it takes from the logger, with the logger's titles
+  const QJsonArray boards =
+      QJsonDocument::fromJson(HttpBody(webPort, "/api/boards", "viewer-T0ken")).array();
+  ASSERT_EQ(boards.size(), 2) << tessview.Errors();
+  const QJsonObject webA = boards[0].toObject();
+  EXPECT_EQ(webA["board"].toString(), "A");
+  EXPECT_EQ(webA["title"].toString(), "served A");
+  EXPECT_EQ(boards[1].toObject()["title"].toString(), "served B");
+  EXPECT_TRUE(webA["receiving"].toBool());
+  const double webValue = webA["values"].toArray()[1].toDouble();
   EXPECT_TRUE(tessview.Terminate(5000));
   EXPECT_TRUE(tessar.Terminate(5000));
   EXPECT_TRUE(sim.Terminate(5000));
@@ -114,6 +155,7 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
         (seen.back().time - seen.front().time) * 86400.0 / double(seen.size() - 1);
     EXPECT_NEAR(spacing, 2.0, 0.5);
   }
-  // and they are readings, not the no-data mark
+  // and they are readings, not the no-data mark, the same on the web
   EXPECT_GT(BoardRecords(viewerData, 'A').back().values[1], 1.0);
+  EXPECT_EQ(webValue, BoardRecords(viewerData, 'A').back().values[1]);
 }
