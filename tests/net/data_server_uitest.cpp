@@ -81,8 +81,12 @@ TEST_F(DataServerTest, AnswersEachRequestOfItsBoardAndLogsIt) {
       Pump(100);
       EXPECT_TRUE(peer.received.isEmpty());
     }
-    if (c.memoR) EXPECT_TRUE(MemoHas(page_.MemoR, c.memoR)) << page_.MemoR->toPlainText().toStdString();
-    if (c.memoS) EXPECT_TRUE(MemoHas(page_.MemoS, c.memoS)) << page_.MemoS->toPlainText().toStdString();
+    if (c.memoR) {
+      EXPECT_TRUE(MemoHas(page_.MemoR, c.memoR)) << page_.MemoR->toPlainText().toStdString();
+    }
+    if (c.memoS) {
+      EXPECT_TRUE(MemoHas(page_.MemoS, c.memoS)) << page_.MemoS->toPlainText().toStdString();
+    }
     // whatever came before, the connection answers the next request
     peer.received.clear();
     peer.Send(ComposeRequest(kSettingsCode));
@@ -143,11 +147,15 @@ TEST_F(DataServerTest, AReconnectFromTheSameAddressAndPortIsListedOnce) {
     const linger reset{1, 0};
     ::setsockopt(static_cast<int>(old->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     old->abort();
-    if (oldSeenFirst) ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 0; }));
+    if (oldSeenFirst) {
+      ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 0; }));
+    }
     QTcpSocket again;
     connectFrom(again);
     // the new connection taken in before the old one's end is read
-    if (!oldSeenFirst) ASSERT_TRUE(server_->Server(0).waitForNewConnection(3000));
+    if (!oldSeenFirst) {
+      ASSERT_TRUE(server_->Server(0).waitForNewConnection(3000));
+    }
     Pump(100);
     EXPECT_EQ(page_.MemoC->toPlainText(), key);
     EXPECT_EQ(server_->ListedCount(), 1);

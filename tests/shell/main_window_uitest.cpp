@@ -216,7 +216,9 @@ TEST_F(WindowTest, ACloseBeforeTheSettingsWereLoadedWritesNothing) {
       window.MMExitClick();
       EXPECT_FALSE(window.isVisible());
       ASSERT_EQ(FileExists(path), userFile);
-      if (userFile) EXPECT_EQ(ReadBytes(path), before);
+      if (userFile) {
+        EXPECT_EQ(ReadBytes(path), before);
+      }
     }
   }
 }

@@ -99,7 +99,9 @@ TEST(WebRequest, TheScreenAnswersBeforeTheRouter) {
     SCOPED_TRACE(c.bytes.substr(0, 80));
     const HeadScan scan = ScanRequestHead(c.bytes);
     EXPECT_EQ(scan.status, c.status);
-    if (scan.status == HeadStatus::Complete) EXPECT_EQ(ScreenRequest(scan.head, token), c.verdict);
+    if (scan.status == HeadStatus::Complete) {
+      EXPECT_EQ(ScreenRequest(scan.head, token), c.verdict);
+    }
   }
   // without a configured token every GET passes; methods are still refused
   EXPECT_EQ(ScreenRequest(ScanRequestHead("GET /x HTTP/1.1\r\n\r\n").head, ""), 0);
