@@ -26,11 +26,12 @@ const char kUsage[] =
     "Usage: tessar-records info FILE...\n"
     "  or:  tessar-records export --csv|--txt|--xls OUT FILE... [--subsample N]\n"
     "\n"
-    "info    the layout, titles, channel names, serial number, start time and\n"
-    "        number of whole records of each recording file\n"
-    "export  the files in the order given as one table: --csv (UTF-8), or the\n"
-    "        record browser's --txt and --xls files; --subsample N keeps every\n"
-    "        N-th record of each file. Missing files are skipped.\n";
+    "Commands:\n"
+    "  info     the layout, titles, channel names, serial number, start time and\n"
+    "           number of whole records of each recording file\n"
+    "  export   the files in the order given as one table: --csv (UTF-8), or the\n"
+    "           record browser's --txt and --xls files; --subsample N keeps every\n"
+    "           N-th record of each file. Missing files are skipped.\n";
 
 int Usage(const std::string& problem) {
   std::cerr << "tessar-records: " << problem << "\n" << kUsage;
