@@ -17,11 +17,12 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${doc_dir})
 # bin/tessar finds ../share/tessar/alarm.wav from either.
 file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/share/tessar)
 
-# The logger as a systemd user service.
-configure_file(${CMAKE_CURRENT_LIST_DIR}/tessar.service.in ${CMAKE_BINARY_DIR}/packaging/tessar.service
-               @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/tessar.service
-        DESTINATION lib/systemd/user)
+# The logger and the viewer as systemd user services.
+foreach(unit tessar tessview)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${unit}.service.in
+                 ${CMAKE_BINARY_DIR}/packaging/${unit}.service @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/${unit}.service DESTINATION lib/systemd/user)
+endforeach()
 
 # Man pages from each program's --help (help2man), compressed as Debian wants.
 find_program(HELP2MAN help2man)
@@ -77,8 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Tessar logs up to four ORVA thermocouple and voltage boards on serial\n\
 ports: live charts, alarms with relay outputs, hourly recording files and\n\
 a record browser. It serves the boards over TCP to Tessview, which shows,\n\
-alarms and records them on other machines. The logger also runs without a\n\
-window as a systemd user service.")
+alarms and records them on other machines. Both also run without a\n\
+window as systemd user services.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -140,7 +140,8 @@ TEST(HeadlessEndToEnd, AnInstalledLoggerKeepsItsFilesInThePerUserFolder) {
                            "share/applications/tessview.desktop",
                            "share/icons/hicolor/scalable/apps/tessar.svg",
                            "share/icons/hicolor/scalable/apps/tessview.svg", "share/tessar/alarm.wav",
-                           "lib/systemd/user/tessar.service"}) {
+                           "lib/systemd/user/tessar.service",
+                           "lib/systemd/user/tessview.service"}) {
     EXPECT_TRUE(FileExists(prefix + "/" + file)) << file;
   }
   const std::string bin = prefix + "/bin";

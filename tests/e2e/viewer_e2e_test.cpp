@@ -1,6 +1,6 @@
 // The whole chain as users run it: orva-sim streams two devices, tessar
-// records and serves them, tessview (first start, so on its defaults)
-// connects to the loopback address and records the same values under its
+// records and serves them, tessview without a window (first start, so on its
+// defaults) connects to the loopback address and records the same values under its
 // own data directory, one record per poll, and shows them on its web read-out.
 #include <gtest/gtest.h>
 
@@ -118,7 +118,7 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
   const quint16 webPort = static_cast<quint16>(firstPort + kBoardCount);
   std::ofstream(viewer.BinDirectory() + "/tessview.web")
       << "[http]\nport=" << webPort << "\ntoken=viewer-T0ken\n";
-  ChildProcess tessview(viewer.ProgramPath(), portOption + QStringList{"--connect"}, viewerEnv,
+  ChildProcess tessview(viewer.ProgramPath(), portOption + QStringList{"--headless"}, viewerEnv,
                         QString::fromStdString(viewer.Root()));
   ASSERT_TRUE(WaitFor([&] { return BoardRecords(viewerData, 'A').size() >= 4 &&
                                    BoardRecords(viewerData, 'B').size() >= 4; }, 25))
@@ -133,7 +133,10 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
   EXPECT_EQ(boards[1].toObject()["title"].toString(), "served B");
   EXPECT_TRUE(webA["receiving"].toBool());
   const double webValue = webA["values"].toArray()[1].toDouble();
+  // SIGTERM ends it as its window's close would: settings written, exit 0
   EXPECT_TRUE(tessview.Terminate(5000));
+  EXPECT_EQ(tessview.ExitCode(), 0) << tessview.Errors();
+  EXPECT_TRUE(FileExists(viewer.BinDirectory() + "/tessview.SET"));
   EXPECT_TRUE(tessar.Terminate(5000));
   EXPECT_TRUE(sim.Terminate(5000));
   EXPECT_FALSE(FileExists(viewer.BinDirectory() + "/Exception2.Err"));

@@ -1,7 +1,8 @@
-// Running the logger without a window system ("tessar --headless", e.g. as a
-// service): the window exists on the offscreen platform, its status lines and
-// message boxes go to standard error for the journal, nobody is asked to
-// confirm, and SIGTERM or SIGINT close the window as its close button would.
+// Running without a window system ("tessar --headless" or "tessview
+// --headless", e.g. as a service): the window exists on the offscreen
+// platform, its status lines and message boxes go to standard error for the
+// journal, nobody is asked to confirm, and SIGTERM or SIGINT close the window
+// as its close button would.
 #pragma once
 
 #include <QObject>

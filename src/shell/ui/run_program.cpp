@@ -54,7 +54,7 @@ void PrintHelp(const Edition& edition) {
         name.constData());
   } else {
     std::printf(
-        "Usage: %s [--connect] [--server-port N]\n"
+        "Usage: %s [--connect] [--headless] [--server-port N]\n"
         "\n"
         "Watches Tessar loggers over TCP: shows, alarms and records their boards\n"
         "as the logger does. Its settings file and error log live beside the\n"
@@ -63,6 +63,12 @@ void PrintHelp(const Edition& edition) {
         "\n"
         "Options:\n"
         "  --connect        connect every board once the window has started\n"
+        "  --headless       run without a window and connect every board (e.g. as\n"
+        "                   the tessview.service user unit): status lines go to\n"
+        "                   standard error, SIGTERM or SIGINT end the run as\n"
+        "                   closing the window does (settings kept, connections\n"
+        "                   closed). Without a settings file it watches the boards\n"
+        "                   of a logger on this machine.\n"
         "  --server-port N  look for boards A..D on TCP ports N..N+3 (default 7996)\n"
         "  --help           this text\n"
         "  --version        the program's version\n",
@@ -81,7 +87,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
     std::printf("%s %s\n", ProgramName(edition).toUtf8().constData(), edition.fileVersion);
     return 0;
   }
-  const bool headless = edition.IsLogger() && HasOption(argc, argv, "--headless");
+  const bool headless = HasOption(argc, argv, "--headless");
   // chosen before the application object reads it
   if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -93,7 +99,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   SetProgramErrorLog(ErrorLogPath(programDirectory, edition.errorLogName));
 
   std::unique_ptr<HeadlessDialogs> headlessDialogs;
-  if (headless) {
+  if (headless && edition.IsLogger()) {
     const QString settings = SettingsPathIn(programDirectory, QApplication::applicationFilePath());
     if (!QFileInfo::exists(settings)) {
       // a first run waits for a person on the configuration page: not here
@@ -103,12 +109,14 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
                          .arg(settings));
       return 2;
     }
-    headlessDialogs = std::make_unique<HeadlessDialogs>();
   }
+  if (headless) headlessDialogs = std::make_unique<HeadlessDialogs>();
   MainWindow window(edition, QApplication::applicationFilePath(), headlessDialogs.get());
   const NetworkOptions network = ParseNetworkOptions(QApplication::arguments());
   ApplyNetworkOptions(network, window.network().Server(), window.network().Client());
-  if (network.connectAtStart && window.network().Client())  // once the start sequence has run
+  // a viewer without a window has nobody to press "Connect"
+  const bool connectAtStart = network.connectAtStart || headless;
+  if (connectAtStart && window.network().Client())  // once the start sequence has run
     QTimer::singleShot(500, &window, [&window] { window.network().Client()->ConnectAll(); });
 
   std::unique_ptr<TerminationSignals> termination;
