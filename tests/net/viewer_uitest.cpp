@@ -146,6 +146,32 @@ TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
   EXPECT_TRUE(MemoR().contains("Tessar terminated."));
 }
 
+// Without a window nobody presses Connect: every board that lost its logger
+// is connected again on the interval, and the viewer's shutdown ends that.
+TEST_F(ViewerTest, AnUnattendedViewerConnectsAgainUntilItsShutdown) {
+  LoggerSide logger;
+  StartViewer(Defaults());
+  const std::array<quint16, kBoardCount> ports = logger.Ports();
+  client_->SetServerPorts(ports);
+  client_->SetReconnectInterval(50);
+  auto allReceived = [&] {
+    for (int b = 0; b < kBoardCount; ++b)
+      if (!client_->SettingsReceived(b) || client_->ClientStopped(b)) return false;
+    return true;
+  };
+  ASSERT_TRUE(PumpUntil(allReceived)) << "connected on the first interval";
+  logger.server.StopServing();
+  ASSERT_TRUE(PumpUntil([&] { return client_->ClientStopped(0); }));
+  Pump(200);  // attempts meet a closed port and are tried again
+  logger.server.SetPorts(ports);
+  logger.server.OpenServers();
+  ASSERT_TRUE(PumpUntil(allReceived)) << "back once the logger is";
+  client_->CloseAll();
+  Pump(200);
+  for (int b = 0; b < kBoardCount; ++b)
+    EXPECT_EQ(client_->Socket(b).state(), QAbstractSocket::UnconnectedState) << b;
+}
+
 // A socket error on either side ends in the error log with its code; an
 // orderly close by the other side is a disconnect and leaves no line.
 TEST_F(ViewerTest, SocketErrorsOfServerAndClientEndInTheErrorLog) {

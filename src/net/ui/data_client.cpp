@@ -44,6 +44,8 @@ DataClient::DataClient(ProgramState& state, const std::array<ConfigPage*, kBoard
     connect(page.BtC, &QPushButton::clicked, this, Guarded(page.BtC, [this, b] { BtC1Click(b); }));
     connect(page.UDPort, &QSpinBox::valueChanged, this, Guarded(page.UDPort, [this, b] { UDPort1Click(b); }));
   }
+  reconnect_ = new QTimer(this);
+  connect(reconnect_, &QTimer::timeout, this, Guarded(reconnect_, [this] { ConnectAll(); }));
 }
 
 DataClient::~DataClient() {
@@ -202,7 +204,16 @@ void DataClient::ConnectAll() {
   }
 }
 
+void DataClient::SetReconnectInterval(int intervalMs) {
+  if (intervalMs <= 0) {
+    reconnect_->stop();
+    return;
+  }
+  reconnect_->start(intervalMs);
+}
+
 void DataClient::CloseAll() {
+  reconnect_->stop();
   for (QTcpSocket* socket : sockets_) {
     if (socket->state() != QAbstractSocket::UnconnectedState) socket->abort();
   }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
+#include <QTimer>
 #include <array>
 #include <functional>
 
@@ -69,8 +70,14 @@ class DataClient : public QObject {
   void Timer2Timer();
   // Connects every board that is not connected, as its Connect button would.
   void ConnectAll();
-  // Closes every open connection (the viewer's shutdown).
+  // Closes every open connection (the viewer's shutdown); no reconnection
+  // follows.
   void CloseAll();
+  // A viewer that nobody watches connects again by itself: every
+  // `intervalMs` each board that is not connected is connected (0 = off, as
+  // a viewer with a window is, whose user presses Connect).
+  void SetReconnectInterval(int intervalMs);
+  static constexpr int kUnattendedReconnectMs = 30000;
 
  signals:
   void StatusMessage(const QString& text);
@@ -104,6 +111,7 @@ class DataClient : public QObject {
   std::array<int, kBoardCount> pollInterval_{};
   std::array<quint16, kBoardCount> serverPorts_{7996, 7997, 7998, 7999};
   ClientSettings settings_{};
+  QTimer* reconnect_ = nullptr;
 };
 
 }  // namespace tessar

@@ -67,8 +67,9 @@ void PrintHelp(const Edition& edition) {
         "                   the tessview.service user unit): status lines go to\n"
         "                   standard error, SIGTERM or SIGINT end the run as\n"
         "                   closing the window does (settings kept, connections\n"
-        "                   closed). Without a settings file it watches the boards\n"
-        "                   of a logger on this machine.\n"
+        "                   closed). A board whose logger went away is connected\n"
+        "                   again every 30 s. Without a settings file it watches\n"
+        "                   the boards of a logger on this machine.\n"
         "  --server-port N  look for boards A..D on TCP ports N..N+3 (default 7996)\n"
         "  --help           this text\n"
         "  --version        the program's version\n",
@@ -114,10 +115,13 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   MainWindow window(edition, QApplication::applicationFilePath(), headlessDialogs.get());
   const NetworkOptions network = ParseNetworkOptions(QApplication::arguments());
   ApplyNetworkOptions(network, window.network().Server(), window.network().Client());
-  // a viewer without a window has nobody to press "Connect"
+  // a viewer without a window has nobody to press "Connect": it connects at
+  // start and again after a logger went away
   const bool connectAtStart = network.connectAtStart || headless;
   if (connectAtStart && window.network().Client())  // once the start sequence has run
     QTimer::singleShot(500, &window, [&window] { window.network().Client()->ConnectAll(); });
+  if (headless && window.network().Client())
+    window.network().Client()->SetReconnectInterval(DataClient::kUnattendedReconnectMs);
 
   std::unique_ptr<TerminationSignals> termination;
   if (headless) {
