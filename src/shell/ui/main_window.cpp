@@ -314,9 +314,10 @@ void MainWindow::StartLogger() {
   timer1_->start();
   network_->OpenServers();
   // before the ports: a port's failure box waits for the user, the
-  // publishing and the web read-out need not
-  StartServices();
+  // publishing and the web read-out need not; their line is shown last
+  const QString services = StartServices();
   if (boards_) boards_->OpenBoardPorts();
+  if (!services.isEmpty()) SetStatus(services);
 }
 
 // The viewer's start in place of steps 5 to 12: its own settings file,
@@ -331,15 +332,16 @@ void MainWindow::StartViewer() {
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
   timer2_->start();
-  StartServices();
+  const QString services = StartServices();
+  if (!services.isEmpty()) SetStatus(services);
 }
 
-void MainWindow::StartServices() {
+QString MainWindow::StartServices() {
   if (!mqtt_) {
     mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
                                 [this](const QString& text) { SetStatus(text); });
   }
-  if (web_) return;  // started already
+  if (web_) return {};  // started already
   QString message;
   web_ = StartWebServer(
       QString::fromStdString(WebConfigPathFor(state_.SettingsPath.toStdString())), state_,
@@ -349,7 +351,7 @@ void MainWindow::StartServices() {
   if (web_ && network_->Client()) {
     web_->SetRecordPace([client = network_->Client()](int b) { return client->PollInterval(b); });
   }
-  if (!message.isEmpty()) SetStatus(message);
+  return message;
 }
 
 void MainWindow::StopServices() {

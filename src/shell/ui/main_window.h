@@ -115,8 +115,9 @@ class MainWindow : public QMainWindow {
   void OrderlyShutdown();
   // The optional services beside the window (each off without its
   // configuration file): started once the run has started, stopped by the
-  // orderly shutdown before the ports close.
-  void StartServices();
+  // orderly shutdown before the ports close. StartServices gives the web
+  // read-out's status line, for the caller to show.
+  QString StartServices();
   void StopServices();
   void SaveSettings();
 
