@@ -101,7 +101,10 @@ TEST_F(DataServerTest, FifteenClientsOverFourBoardsThenTooManyUserAndClosed) {
     peers.push_back(std::make_unique<Peer>());
     ASSERT_TRUE(peers.back()->Connect(Port(i % kBoardCount)));
   }
-  ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 15; }));
+  ASSERT_TRUE(PumpUntil([&] { return server_->ListedCount() == 15; }))
+      << server_->ListedCount() << " listed of " << server_->ConnectionCount() << " connections\n"
+      << page_.MemoC->toPlainText().toStdString() << "\n"
+      << page_.MemoR->toPlainText().toStdString();
   EXPECT_EQ(MemoCLines(), 15);
   EXPECT_TRUE(MemoHas(page_.MemoC, QStringLiteral("127.0.0.1:%1").arg(peers[0]->socket->localPort())));
 
