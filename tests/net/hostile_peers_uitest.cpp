@@ -122,7 +122,10 @@ TEST_F(WindowTest, HostilePeersLeaveEveryBoardRecordingAndTheOthersServed) {
       if (HasFatalFailure()) return;
     }
   }
-  EXPECT_TRUE(deafDropped);
+  EXPECT_TRUE(deafDropped) << "after " << ticks << " ticks; " << server.ConnectionCount()
+                          << " connections, " << server.ListedCount() << " listed, the deaf one "
+                          << deaf.state() << ", the log ends:\n"
+                          << window.clientPage()->MemoR->toPlainText().right(2000).toStdString();
   for (int b = 0; b < kBoardCount; ++b)
     EXPECT_EQ(records(b), before[b] + ticks) << "board " << char('A' + b);
   // the deaf client's connection is gone; the flickering ones went by themselves
