@@ -13,12 +13,25 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace tessar::e2e {
+
+// Polls `done` every 100 ms for up to `seconds`; true once it holds.
+inline bool WaitFor(const std::function<bool()>& done, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
+}
 
 // A program started as a child process. The destructor ends it (SIGTERM,
 // then SIGKILL), and the child is also told to end when the test process

@@ -6,11 +6,9 @@
 #include <unistd.h>
 
 #include <QProcessEnvironment>
-#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "acquisition/recording_file.h"
 #include "e2e_harness.h"
@@ -30,15 +28,6 @@ QProcessEnvironment Headless(const std::string& home) {
     env.remove(name);
   env.insert("HOME", QString::fromStdString(home));
   return env;
-}
-
-bool WaitFor(const std::function<bool()>& done, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
 }
 
 // Every recording file of board `letter` under `data`: whole records only.

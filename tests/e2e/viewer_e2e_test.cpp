@@ -10,11 +10,9 @@
 #include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 #include <vector>
 
 #include "acquisition/recording_file.h"
@@ -41,15 +39,6 @@ int FreePortRange() {
     if (free) return first;
   }
   return 0;
-}
-
-bool WaitFor(const std::function<bool()>& done, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  }
-  return true;
 }
 
 // The body of a 200 answer to one GET on 127.0.0.1:port, read up to the
