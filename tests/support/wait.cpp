@@ -1,0 +1,60 @@
+#include "wait.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace tessar::test {
+
+namespace {
+constexpr int kLookMs = 20;
+}
+
+double TimeScale() {
+  static const double scale = [] {
+    const char* text = std::getenv("TESSAR_TEST_TIME_SCALE");
+    const double value = text ? std::atof(text) : 1.0;
+    return value >= 1.0 ? value : 1.0;
+  }();
+  return scale;
+}
+
+int Scaled(int ms) { return static_cast<int>(ms * TimeScale()); }
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  if (done()) return true;
+  QDeadlineTimer deadline(Scaled(timeoutMs));
+  if (!QCoreApplication::instance()) {
+    while (!done()) {
+      if (deadline.hasExpired()) return done();
+      std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
+    }
+    return true;
+  }
+  // The timer wakes the blocked loop so that `done` is looked at even when
+  // nothing in this process happens.
+  QTimer look;
+  look.start(kLookMs);
+  while (!done()) {
+    if (deadline.hasExpired()) return done();
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  return true;
+}
+
+void RunEventsFor(int ms) {
+  if (!QCoreApplication::instance()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return;
+  }
+  QEventLoop loop;
+  QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+}  // namespace tessar::test
