@@ -1,12 +1,9 @@
-// Runs orva-sim for a test and waits on the Qt event loop.
+// Runs orva-sim for a test.
 #pragma once
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
-#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,23 +11,9 @@
 #include "i18n/text_codec.h"
 #include "settings/board_settings.h"
 #include "test_support.h"
+#include "wait.h"
 
 namespace tessar::test {
-
-// Processes events until `done` holds or `ms` have passed; returns `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return done();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-inline void Pump(int ms) {
-  WaitUntil([] { return false; }, ms);
-}
 
 // Port numbers unique within the test program, so that suites never share a
 // device path.

@@ -91,7 +91,7 @@ TEST(HeadlessEndToEnd, SigtermRunsTheOrderlyShutdownOfARecordingLogger) {
   ChildProcess tessar(install.ProgramPath(), {"--headless"}, env, root);
   ASSERT_TRUE(tessar.Started());
   bool complete = true;
-  ASSERT_TRUE(WaitFor([&] { return WholeRecords(data, 'B', complete) >= 3 || !tessar.Running(); }, 40))
+  ASSERT_TRUE(WaitUntil([&] { return WholeRecords(data, 'B', complete) >= 3 || !tessar.Running(); }, 40000))
       << tessar.Errors();
   ASSERT_TRUE(tessar.Running()) << tessar.Errors();
   EXPECT_TRUE(tessar.Terminate(15000)) << "no end on SIGTERM";
@@ -166,7 +166,7 @@ TEST(HeadlessEndToEnd, AnInstalledLoggerKeepsItsFilesInThePerUserFolder) {
   const std::vector<unsigned char> before = ReadBytes(settings);
   ChildProcess tessar(launcher, arguments, env, dir.path());
   // the start sequence has run once the data directory exists
-  ASSERT_TRUE(WaitFor([&] { return fs::is_directory(root + "/data") || !tessar.Running(); }, 30));
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(root + "/data") || !tessar.Running(); }, 30000));
   ASSERT_TRUE(tessar.Running()) << tessar.Errors();
   EXPECT_TRUE(tessar.Terminate(15000));
   EXPECT_EQ(tessar.ExitCode(), 0) << tessar.Errors();

@@ -97,7 +97,7 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
        "B.jobTitle=served B"});
   ASSERT_EQ(set.exitCode, 0) << set.err;
   ChildProcess tessar(logger.ProgramPath(), portOption, env, QString::fromStdString(logger.Root()));
-  ASSERT_TRUE(WaitFor([&] { return BoardRecords(data, 'A').size() >= 2; }, 15))
+  ASSERT_TRUE(WaitUntil([&] { return BoardRecords(data, 'A').size() >= 2; }, 15000))
       << tessar.Errors();
 
   // the viewer's first start: loopback, remote boards 1..4, 2-second polls
@@ -109,8 +109,8 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
       << "[http]\nport=" << webPort << "\ntoken=viewer-T0ken\n";
   ChildProcess tessview(viewer.ProgramPath(), portOption + QStringList{"--headless"}, viewerEnv,
                         QString::fromStdString(viewer.Root()));
-  ASSERT_TRUE(WaitFor([&] { return BoardRecords(viewerData, 'A').size() >= 4 &&
-                                   BoardRecords(viewerData, 'B').size() >= 4; }, 25))
+  ASSERT_TRUE(WaitUntil([&] { return BoardRecords(viewerData, 'A').size() >= 4 &&
+                                     BoardRecords(viewerData, 'B').size() >= 4; }, 25000))
       << "viewer A " << BoardRecords(viewerData, 'A').size() << tessview.Errors();
   // its read-out: the two boards it takes from the logger, with the logger's titles
   const QJsonArray boards =

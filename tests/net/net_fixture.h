@@ -1,15 +1,14 @@
-// Helpers of the network suites: peers on real loopback sockets, events
-// pumped until a condition holds, recordings counted.
+// Helpers of the network suites: peers on real loopback sockets, each on a
+// loopback address of its own where the logger must tell them apart,
+// recordings counted.
 #pragma once
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <sys/ioctl.h>
+
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTcpSocket>
-#include <QThread>
-#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -18,13 +17,17 @@
 
 namespace tessar::test {
 
-// Runs pending events until `done` holds or `timeoutMs` passes.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QDeadlineTimer deadline(timeoutMs);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::usleep(200);
+// 127.0.0.n: a peer address of its own (n >= 2 for a peer told apart).
+inline QString Loopback(int n) { return QStringLiteral("127.0.0.%1").arg(n); }
+
+// True once every socket under `owner` (a server's accepted connections) has
+// taken in all that reached it: nothing waits in the system or in Qt.
+inline bool AllTakenIn(QObject& owner) {
+  for (QTcpSocket* socket : owner.findChildren<QTcpSocket*>()) {
+    int waiting = 0;
+    if (::ioctl(static_cast<int>(socket->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0)
+      return false;
+    if (socket->bytesAvailable() > 0) return false;
   }
   return true;
 }
@@ -40,24 +43,26 @@ inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
   return files;
 }
 
-// A peer connected to 127.0.0.1:port; what it receives piles up in `received`.
+// A peer connected from `from` to 127.0.0.1:port; what it receives piles up
+// in `received`.
 struct Peer {
   std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
   QByteArray received;
   bool connected = false;
-  bool Connect(quint16 port) {
+  bool Connect(quint16 port, const QString& from = Loopback(1)) {
     QObject::connect(socket.get(), &QTcpSocket::readyRead,
                      [this] { received += socket->readAll(); });
     QObject::connect(socket.get(), &QTcpSocket::connected, [this] { connected = true; });
+    if (!socket->bind(QHostAddress(from))) return false;
     socket->connectToHost(QStringLiteral("127.0.0.1"), port);
-    return PumpUntil([this] { return connected; });
+    return WaitUntil([this] { return connected; });
   }
   void Send(const std::string& bytes) {
     socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     socket->flush();
   }
   bool WaitFor(int bytes, int timeoutMs = 5000) {
-    return PumpUntil([&] { return received.size() >= bytes; }, timeoutMs);
+    return WaitUntil([&] { return received.size() >= bytes; }, timeoutMs);
   }
   bool Closed() const { return socket->state() == QAbstractSocket::UnconnectedState; }
 };

@@ -13,7 +13,12 @@ namespace tessar::test {
 
 namespace {
 constexpr int kLookMs = 20;
-}
+
+// Objects given to deleteLater() go as they would in the program's own event
+// loop, which these waits stand in for (a closed socket leaves its server's
+// list, for one).
+void DeleteLaterObjects() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+}  // namespace
 
 double TimeScale() {
   static const double scale = [] {
@@ -43,6 +48,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   while (!done()) {
     if (deadline.hasExpired()) return done();
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    DeleteLaterObjects();
   }
   return true;
 }
@@ -55,6 +61,7 @@ void RunEventsFor(int ms) {
   QEventLoop loop;
   QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
   loop.exec();
+  DeleteLaterObjects();
 }
 
 }  // namespace tessar::test
