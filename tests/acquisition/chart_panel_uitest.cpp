@@ -7,9 +7,13 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QGraphicsTextItem>
 #include <QtCharts/QLegendMarker>
+#include <algorithm>
+#include <functional>
 #include <cmath>
 
+#include "acquisition/axis_scale.h"
 #include "acquisition/live_export.h"
 #include "acquisition/program_state.h"
 #include "acquisition/thermocouple.h"
@@ -199,8 +203,74 @@ TEST_F(ChartPanelTest, ZoomAutoScrollAndMarkers) {
   panel_.Chk01Click(8);
   EXPECT_EQ(record().channelVisible[8], 0);
   EXPECT_FALSE(page_.Series[8]->isVisible());
-  EXPECT_LT(page_.ValueAxis->max(), 76.0);
+  std::array<bool, kChartSlots> shown{};
+  shown.fill(true);
+  shown[8] = false;
+  double low = 0, high = 0;
+  ASSERT_TRUE(chart().ValueRange(shown, low, high));
+  EXPECT_EQ(page_.ValueAxis->max(), AutomaticScale(low, high).max);
   EXPECT_FALSE(AcquisitionHold);
+}
+
+// The numbers the chart shows left of its plot, bottom to top.
+std::vector<double> ValueLabels(QChartView& view) {
+  std::vector<std::pair<double, double>> found;  // (y in the scene, value)
+  const QRectF plot = view.chart()->plotArea();
+  for (QGraphicsItem* item : view.scene()->items()) {
+    auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+    if (text == nullptr || !text->isVisible() || text->sceneBoundingRect().right() > plot.left() + 1) continue;
+    bool number = false;
+    const double value = text->toPlainText().toDouble(&number);
+    if (number) found.emplace_back(-text->sceneBoundingRect().center().y(), value);
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<double> values;
+  for (const auto& f : found) values.push_back(f.second);
+  return values;
+}
+
+// Labelled ticks every 1, 2 or 5 times a power of ten, on its multiples, "0"
+// never "-0"; automatic: the data inside both ends.
+TEST_F(ChartPanelTest, ValueAxisLabelsAreRoundNumbers) {
+  page_.resize(1000, 700);
+  page_.show();
+  Fill(600);
+  const double low = page_.ValueAxis->property("tessarDataLow").toDouble();
+  const double high = page_.ValueAxis->property("tessarDataHigh").toDouble();
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    bool automatic;
+  };
+  const Case cases[] = {
+      {"automatic", [] {}, true},
+      {"zoomed in", [this] { panel_.BtZoomIn1Click(); }, false},
+      {"zoomed out twice", [this] { panel_.BtZoomOut1Click(); panel_.BtZoomOut1Click(); }, false},
+      {"Y-Max typed", [this] { dialogs_.QueueInput(QStringLiteral("250.5")); panel_.YMax1Click(); }, false},
+      {"A", [this] { panel_.BtA1Click(); }, true},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    QCoreApplication::processEvents();
+    const std::vector<double> labels = ValueLabels(*page_.Chart);
+    ASSERT_GE(labels.size(), 3u) << c.what;
+    const double step = labels[1] - labels[0];
+    const double power = std::pow(10.0, std::floor(std::log10(step)));
+    const double mantissa = std::round(step / power * 1000) / 1000;
+    EXPECT_TRUE(mantissa == 1 || mantissa == 2 || mantissa == 5) << c.what << ": step " << step;
+    for (double label : labels) {
+      EXPECT_NEAR(label / step, std::round(label / step), 1e-6) << c.what << ": " << label;
+      EXPECT_GE(label, page_.ValueAxis->min() - step * 1e-6) << c.what;
+      EXPECT_LE(label, page_.ValueAxis->max() + step * 1e-6) << c.what;
+    }
+    EXPECT_LE(labels.size(), static_cast<std::size_t>(kMaxTickIntervals + 1)) << c.what;
+    if (c.automatic) {
+      EXPECT_DOUBLE_EQ(labels.front(), page_.ValueAxis->min()) << c.what;  // the ends are labelled
+      EXPECT_DOUBLE_EQ(labels.back(), page_.ValueAxis->max()) << c.what;
+      EXPECT_LT(page_.ValueAxis->min(), low - 0.02 * (high - low)) << c.what;
+      EXPECT_GT(page_.ValueAxis->max(), high + 0.02 * (high - low)) << c.what;
+    }
+  }
 }
 
 TEST_F(ChartPanelTest, LegendSquaresAreDrawnInTheSeriesColours) {
@@ -328,7 +398,7 @@ TEST_F(ChartPanelTest, FullChartRepaintsLeaveNoStaleFragments) {
   fresh.resize(page_.size());
   fresh.show();
   SetTimeAxisRange(fresh.TimeAxis, kStart, run().LastChartX);
-  fresh.ValueAxis->setRange(page_.ValueAxis->min(), page_.ValueAxis->max());
+  FitValueAxis(fresh);
   QCoreApplication::processEvents();
   EXPECT_EQ(updated, fresh.Chart->grab().toImage());
 
