@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
@@ -271,6 +272,32 @@ TEST_F(BrowserWindowTest, ClicksDuringALoadAreIgnoredAndTheWindowStays) {
   AcquisitionHold = true;
   w.close();
   EXPECT_FALSE(AcquisitionHold);  // closing always releases the acquisition
+}
+
+// Esc, wherever the focus is, neither closes the browser nor drops its
+// chart; the Close button does close it.
+TEST_F(BrowserWindowTest, EscapeLeavesTheBrowserAndItsChartOpen) {
+  WriteRecording("140000.ORV", 0, 5);
+  BrowserWindow w(state_, dialogs_);
+  w.show();
+  w.UDStart->setValue(14);
+  w.BtnDrawClick();
+  ASSERT_EQ(w.Series[1]->count(), 5);
+  const std::pair<const char*, QWidget*> targets[] = {
+      {"window", &w}, {"file list", w.FileListBox1}, {"chart", w.ChartD},
+      {"hour box", w.UDStart}, {"button", w.BtXLS}, {"board choice", w.CBSel},
+  };
+  for (const auto& [name, target] : targets) {
+    target->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+    EXPECT_TRUE(w.isVisible()) << name;
+    EXPECT_EQ(w.Series[1]->count(), 5) << name;
+  }
+  w.BtClose->click();
+  EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(BrowserWindowTest, EveryBrowserButtonAndTheMenuOpenAModalBrowserOnBoardA) {

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -557,6 +558,16 @@ void BrowserWindow::BtClipboardClick() { output_->CopyPicture(); }
 void BrowserWindow::BtPrintClick() { output_->Print(); }
 void BrowserWindow::ModifyTitles1Click() { output_->ModifyTitles(); }
 QImage BrowserWindow::ChartPicture() const { return output_->ChartPicture(); }
+
+void BrowserWindow::keyPressEvent(QKeyEvent* event) {
+  // Esc would reject the dialog and throw the loaded chart away: only the
+  // Close button closes the browser.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void BrowserWindow::closeEvent(QCloseEvent* event) {
   // A load pumps events; the window stays until it has finished.

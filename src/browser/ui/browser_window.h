@@ -141,6 +141,7 @@ class BrowserWindow : public QDialog {
   void closeEvent(QCloseEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();
