@@ -6,9 +6,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <vector>
 #include <set>
 
 #include "acquisition/program_state.h"
@@ -322,6 +327,149 @@ TEST_F(BrowserWindowTest, EveryBrowserButtonAndTheMenuOpenAModalBrowserOnBoardA)
   EXPECT_EQ(opened, 5);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(main.findChildren<BrowserWindow*>().isEmpty());  // each one gone when closed
+}
+
+// --- stacking under a window manager ---------------------------------------
+
+// The client windows of the X display, bottom to top, as the window manager
+// stacks them.
+std::vector<WId> StackingOrder(const QString& display = {}) {
+  QProcess xprop;
+  QStringList arguments;
+  if (!display.isEmpty()) arguments << QStringLiteral("-display") << display;
+  xprop.start(QStringLiteral("xprop"), arguments << QStringLiteral("-root") << QStringLiteral("_NET_CLIENT_LIST_STACKING"));
+  std::vector<WId> windows;
+  if (!xprop.waitForFinished(5000)) return windows;
+  const QString text = QString::fromLatin1(xprop.readAllStandardOutput());
+  const qsizetype hash = text.indexOf(QLatin1Char('#'));
+  if (hash < 0) return windows;
+  for (const QString& id : text.mid(hash + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    bool ok = false;
+    const WId window = id.trimmed().toULongLong(&ok, 16);
+    if (ok) windows.push_back(window);
+  }
+  return windows;
+}
+
+int StackingPosition(const std::vector<WId>& order, const QWidget* window) {
+  const auto at = std::find(order.begin(), order.end(), window->winId());
+  return at == order.end() ? -1 : static_cast<int>(at - order.begin());
+}
+
+// The part run on the X display: the browser opened as the main window
+// opens it, with the program's own dialogs, raises each of its dialogs.
+void DialogsAboveTheBrowser(ProgramState& state, const QString& executable) {
+  MainWindow main(kTessarEdition, executable);
+  main.show();
+  struct Case {
+    const char* name;
+    std::function<void(BrowserWindow&)> raise;
+  };
+  const Case cases[] = {
+      {"Save as XLS", [](BrowserWindow& b) { b.BtXLS->click(); }},
+      {"Save as TXT", [](BrowserWindow& b) { b.BtTXT->click(); }},
+      {"Modify Titles", [](BrowserWindow& b) { b.ModifyTitles1->trigger(); }},
+      {"Print Chart", [](BrowserWindow& b) { b.BtPrint->click(); }},
+  };
+  QStringList below, opened;
+  bool browserManaged = false;
+  QTimer::singleShot(0, &main, [&] {
+    auto* browser = qobject_cast<BrowserWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(browser, nullptr);
+    browserManaged = test::WaitUntil([&] { return StackingPosition(StackingOrder(), browser) >= 0; }, 10000);
+    browser->UDStart->setValue(14);
+    browser->BtnDrawClick();
+    ASSERT_GT(browser->data().PointCount(0), 0);
+    for (const Case& c : cases) {
+      // Looks for the dialog from within its modal loop (a handler may let
+      // events through before it opens one).
+      QTimer watch;
+      watch.setInterval(20);
+      QObject::connect(&watch, &QTimer::timeout, browser, [&, browser] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog == browser) return;
+        watch.stop();
+        if (test::WaitUntil([&] { return StackingPosition(StackingOrder(), dialog) >= 0; }, 10000)) {
+          opened << QString::fromLatin1(c.name);
+          // above the browser once the window manager has placed it
+          const bool above = test::WaitUntil([&] {
+            const std::vector<WId> order = StackingOrder();
+            return StackingPosition(order, dialog) > StackingPosition(order, browser);
+          }, 3000);
+          if (!above) below << QString::fromLatin1(c.name);
+        }
+        dialog->reject();
+      });
+      watch.start();
+      c.raise(*browser);
+      watch.stop();
+    }
+    browser->BtClose->click();
+  });
+  BrowserWindow::Open(state, main.dialogs(), &main);
+  EXPECT_TRUE(browserManaged);
+  EXPECT_EQ(opened.size(), 4) << opened.join(", ").toStdString();
+  EXPECT_TRUE(below.isEmpty()) << "under the browser: " << below.join(", ").toStdString();
+}
+
+// A process of the test, ended (and waited for) when the test ends.
+struct ChildProcess {
+  QProcess process;
+  ~ChildProcess() {
+    if (process.state() == QProcess::NotRunning) return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+      process.kill();
+      process.waitForFinished(5000);
+    }
+  }
+};
+
+// The browser stays on top; the save dialogs, the title dialog and the print
+// preview it raises must open above it, or the modal dialog hides beneath a
+// browser that then ignores every click. Checked with a real window manager
+// (openbox) on an Xvfb display, in a child run of this test there.
+TEST_F(BrowserWindowTest, ItsDialogsStackAboveTheBrowserUnderAWindowManager) {
+  WriteRecording("140000.ORV", 0, 5);
+  if (qEnvironmentVariableIsSet("TESSAR_STACKING_DISPLAY")) {
+    DialogsAboveTheBrowser(state_, tmp_.path() + QStringLiteral("/tessar"));
+    return;
+  }
+  const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+  const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+  if (xvfb.isEmpty() || openbox.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
+    GTEST_SKIP() << "needs Xvfb, openbox and xprop";
+
+  ChildProcess server, manager, child;
+  server.process.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                              QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp")});
+  ASSERT_TRUE(test::WaitUntil([&] { return server.process.canReadLine(); }, 20000)) << "Xvfb gave no display";
+  const QString display = QStringLiteral(":") + QString::fromLatin1(server.process.readLine()).trimmed();
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("DISPLAY"), display);
+  environment.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
+  manager.process.setProcessEnvironment(environment);
+  manager.process.start(openbox, {QStringLiteral("--sm-disable")});
+  ASSERT_TRUE(test::WaitUntil([&] {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-display"), display, QStringLiteral("-root"),
+                                          QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    return xprop.waitForFinished(5000) && xprop.readAllStandardOutput().contains("window id");
+  }, 20000)) << "openbox did not take the display";
+
+  environment.insert(QStringLiteral("TESSAR_STACKING_DISPLAY"), display);
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  child.process.setProcessEnvironment(environment);
+  child.process.setProcessChannelMode(QProcess::MergedChannels);
+  child.process.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--gtest_filter=BrowserWindowTest.ItsDialogsStackAboveTheBrowserUnderAWindowManager")});
+  const bool ended = test::WaitUntil([&] { return child.process.state() == QProcess::NotRunning; }, 120000);
+  const QString output = QString::fromLocal8Bit(child.process.readAll());
+  ASSERT_TRUE(ended) << output.toStdString();
+  EXPECT_EQ(child.process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(child.process.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
 }
 
 TEST_F(BrowserWindowTest, KoreanCaptionsAndMessages) {

@@ -17,6 +17,7 @@
 #include "browser/ui/named.h"
 #include "common/clock.h"
 #include "common/date_time.h"
+#include "common/ui/qt_dialogs.h"
 #include "common/ui/radio_group.h"
 #include "device/frame_state.h"
 #include "i18n/captions.h"
@@ -64,8 +65,17 @@ QString Printf(const char* format, double value) {
 
 }  // namespace
 
+// The program's own dialogs open over the window that raises them: the
+// browser stays on top, and a dialog owned by the main window would open
+// under it, modal, leaving the browser deaf to every click.
+Dialogs& BrowserWindow::OwnDialogs(Dialogs& given) {
+  if (dynamic_cast<QtDialogs*>(&given) == nullptr) return given;  // a test's
+  ownDialogs_ = std::make_unique<QtDialogs>(this);
+  return *ownDialogs_;
+}
+
 BrowserWindow::BrowserWindow(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), state_(state), dialogs_(dialogs) {
+    : QDialog(parent), state_(state), dialogs_(OwnDialogs(dialogs)) {
   setObjectName(QStringLiteral("FormB"));
   setWindowTitle(QStringLiteral("Browser"));
   setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |

@@ -39,6 +39,7 @@ namespace tessar {
 
 class BrowserOutput;
 class Dialogs;
+class QtDialogs;
 class RadioGroup;
 struct ProgramState;
 
@@ -144,6 +145,7 @@ class BrowserWindow : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  Dialogs& OwnDialogs(Dialogs& given);
   void BuildControls();
   void FormCreate();
   void SetBrowserButtonsEnabled(bool enabled);
@@ -160,6 +162,7 @@ class BrowserWindow : public QDialog {
   double FromAxis(double v) const;
 
   ProgramState& state_;
+  std::unique_ptr<QtDialogs> ownDialogs_;  // dialogs that open over the browser
   Dialogs& dialogs_;
   std::unique_ptr<BrowserOutput> output_;
   FilePanel* files_ = nullptr;
