@@ -6,12 +6,15 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <vector>
 #include <set>
@@ -327,6 +330,96 @@ TEST_F(BrowserWindowTest, EveryBrowserButtonAndTheMenuOpenAModalBrowserOnBoardA)
   EXPECT_EQ(opened, 5);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(main.findChildren<BrowserWindow*>().isEmpty());  // each one gone when closed
+}
+
+// --- the printed report -----------------------------------------------------
+
+// The report page painted at 10 px per mm (one px per painter unit).
+QImage ReportImage(const ReportContent& content) {
+  QImage page(2970, 2100, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter painter(&page);
+  PaintReport(painter, content);
+  painter.end();
+  return page;
+}
+
+bool Ink(QRgb pixel) { return qGray(pixel) < 160; }
+
+// Columns of px from the band's left corner, as the page lays them out.
+int PagePx(double mm) { return static_cast<int>(std::lround((10.0 + mm) * 10.0)); }
+
+// Statistics values of any size stay inside their 17.5 mm cells; those that
+// fit keep the size of the others.
+TEST(ReportPage, StatisticsValuesStayInsideTheirCells) {
+  constexpr double kColumns[8] = {39.7, 60.3, 81.0, 101.6, 122.5, 143.1, 163.8, 184.4};
+  constexpr double kRows[4] = {144.7, 153.2, 161.7, 170.1};
+  struct Case {
+    double value;
+    bool shrunk;
+  };
+  // eights throughout, so that the heights of the texts compare
+  const Case cases[] = {
+      {8.88, false}, {88888.88, false}, {888888.88, true}, {-8888888.88, true}, {888888888888.88, true},
+  };
+  int plainHeight = 0;
+  for (const Case& c : cases) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%10.2f", c.value);
+    ReportContent content;
+    for (auto& row : content.table) row.fill(QString::fromLatin1(text));
+    const QImage page = ReportImage(content);
+    for (double top : kRows) {
+      // every inked column of the row lies inside a cell, every cell has ink
+      int lowest = page.height(), highest = -1;
+      std::array<bool, 8> inked{};
+      for (int x = PagePx(37.5); x < PagePx(13.2 + 195.0) - 5; ++x) {
+        for (int y = PagePx(top); y < PagePx(top + 5.0); ++y) {
+          if (!Ink(page.pixel(x, y))) continue;
+          lowest = std::min(lowest, y);
+          highest = std::max(highest, y);
+          int cell = -1;
+          for (int col = 0; col < 8; ++col)
+            if (x >= PagePx(kColumns[col]) - 2 && x <= PagePx(kColumns[col] + 17.5) + 2) cell = col;
+          ASSERT_GE(cell, 0) << text << ": ink between the cells at x " << x << ", row " << top;
+          inked[cell] = true;
+        }
+      }
+      EXPECT_EQ(std::count(inked.begin(), inked.end(), true), 8) << text;
+      const int height = highest - lowest + 1;
+      if (c.value == 8.88) plainHeight = height;
+      if (c.shrunk) {
+        EXPECT_LT(height, plainHeight) << text;
+      } else {
+        EXPECT_EQ(height, plainHeight) << text;
+      }
+    }
+  }
+}
+
+// The chart picture keeps its shape, as large as its 195 x 113.8 mm box
+// allows and in its middle.
+TEST(ReportPage, ChartPictureKeepsItsAspectRatioCentredInItsBox) {
+  const QRect box(QPoint(PagePx(13.2), PagePx(15.1)), QPoint(PagePx(13.2 + 195.0), PagePx(15.1 + 113.8)));
+  const QSize pictures[] = {{740, 505}, {2000, 400}, {300, 900}, {1950, 1138}};
+  for (const QSize& size : pictures) {
+    ReportContent content;
+    content.picture = QImage(size, QImage::Format_RGB32);
+    content.picture.fill(QColor(0, 0, 255));
+    const QImage page = ReportImage(content);
+    QRect blue;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+      for (int x = box.left(); x <= box.right(); ++x)
+        if (qBlue(page.pixel(x, y)) > 200 && qRed(page.pixel(x, y)) < 60) blue |= QRect(x, y, 1, 1);
+    const std::string what = std::to_string(size.width()) + "x" + std::to_string(size.height());
+    ASSERT_FALSE(blue.isEmpty()) << what;
+    EXPECT_NEAR(double(blue.width()) / blue.height(), double(size.width()) / size.height(),
+                0.01 * size.width() / size.height()) << what;
+    EXPECT_NEAR(blue.center().x(), box.center().x(), 2) << what;
+    EXPECT_NEAR(blue.center().y(), box.center().y(), 2) << what;
+    EXPECT_TRUE(std::abs(blue.width() - box.width()) <= 4 || std::abs(blue.height() - box.height()) <= 4)
+        << what << ": as large as the box allows";
+  }
 }
 
 // --- stacking under a window manager ---------------------------------------
