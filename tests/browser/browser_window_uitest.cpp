@@ -19,12 +19,14 @@
 #include <vector>
 #include <set>
 
+#include "acquisition/axis_scale.h"
 #include "acquisition/program_state.h"
 #include "browser/ui/browser_window.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/chart_view.h"
 #include "../device/sim_harness.h"
 #include "browser/ui/title_dialog.h"
+#include "chart_labels.h"
 #include "common/clock.h"
 #include "common/date_time.h"
 #include "common/ui/radio_group.h"
@@ -280,6 +282,62 @@ TEST_F(BrowserWindowTest, ClicksDuringALoadAreIgnoredAndTheWindowStays) {
   AcquisitionHold = true;
   w.close();
   EXPECT_FALSE(AcquisitionHold);  // closing always releases the acquisition
+}
+
+// The value axis after a load, "Auto" and a zoom is labelled on round
+// numbers; "Auto" puts its ends on them with the values a little inside, the
+// load widens that by 5 %, and the time axis still spans the data exactly.
+TEST_F(BrowserWindowTest, ValueAxisIsLabelledOnRoundNumbers) {
+  std::string records;
+  double low = 1e9, high = -1e9;
+  for (int i = 0; i < 60; ++i) {
+    std::vector<double> v;
+    for (int c = 0; c < 9; ++c) v.push_back(23.4 + 81.9 * (0.5 + 0.5 * std::sin(i / 7.0 + c)));
+    for (int c = 0; c < 7; ++c) low = std::min(low, v[c]), high = std::max(high, v[c]);
+    records += test::RecordBytes(3, start_ + i / 86400.0, v);
+  }
+  const test::RecordFileShape shape{3, "2.0.2", {"Kiln 4", "Axis", "x", "degC"}, {}, "A30004", start_};
+  test::WriteFile(Data() / "20261208" / "A" / "140000.ORV", test::RecordHeaderBytes(shape) + records);
+  BrowserWindow w(state_, dialogs_);
+  w.show();
+  w.UDStart->setValue(14);
+  w.BtnDrawClick();
+  ASSERT_EQ(w.Series[0]->count(), 60);
+  const AxisScale automatic = AutomaticScale(low, high);
+  ASSERT_GT(automatic.step, 0);
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    AxisRange y;  // the range shown afterwards; empty: whatever the zoom makes
+  };
+  const Case cases[] = {
+      {"loaded", [] {}, Zoomed({automatic.min, automatic.max}, 95)},
+      {"Auto", [&] { w.BtAutoClick(); }, {automatic.min, automatic.max}},
+      {"zoomed in", [&] { w.BtZoomInClick(); }, {}},
+      {"zoomed out", [&] { w.BtZoomOutClick(); w.BtZoomOutClick(); }, {}},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    QCoreApplication::processEvents();
+    if (c.y.max > c.y.min) {
+      EXPECT_DOUBLE_EQ(w.yRange().min, c.y.min) << c.what;
+      EXPECT_DOUBLE_EQ(w.yRange().max, c.y.max) << c.what;
+    }
+    EXPECT_DOUBLE_EQ(w.AxisY->min(), w.yRange().min) << c.what;
+    EXPECT_DOUBLE_EQ(w.AxisY->max(), w.yRange().max) << c.what;
+    const std::vector<double> labels = test::ValueAxisLabels(*w.ChartD);
+    std::string why;
+    EXPECT_TRUE(test::RoundLabels(labels, &why)) << c.what << ": " << why;
+  }
+  w.BtAutoClick();
+  QCoreApplication::processEvents();
+  const std::vector<double> labels = test::ValueAxisLabels(*w.ChartD);
+  ASSERT_FALSE(labels.empty());
+  EXPECT_DOUBLE_EQ(labels.front(), automatic.min);  // both ends labelled
+  EXPECT_DOUBLE_EQ(labels.back(), automatic.max);
+  EXPECT_LT(automatic.min, low);
+  EXPECT_GT(automatic.max, high);
+  EXPECT_EQ(w.xRange(), DataRange(w.data().x));
 }
 
 // Esc, wherever the focus is, neither closes the browser nor drops its

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "acquisition/axis_scale.h"
 #include "acquisition/program_state.h"
 #include "acquisition/ui/chart_axes.h"
 #include "acquisition/ui/chart_view.h"
@@ -427,13 +428,19 @@ void BrowserWindow::AutoRanges() {
     yRange_ = any ? AxisRange{std::min(yRange_.min, r.min), std::max(yRange_.max, r.max)} : r;
     any = true;
   }
-  if (!any) yRange_ = {0, 1};
+  // The values on round ticks, a little inside the ends (a flat line with
+  // one unit either side).
+  if (any) {
+    const AxisScale y = AutomaticScale(yRange_.min, yRange_.max);
+    yRange_ = {y.min, y.max};
+  } else {
+    yRange_ = {0, 1};
+  }
   // A single point (or a flat line) still gets an axis that can be read.
   if (xRange_.max <= xRange_.min) {
     const double pad = loadedMode_ == AxisMode::ElapsedSeconds ? 1.0 : 1.0 / 86400.0;
     xRange_ = {xRange_.min - pad, xRange_.max + pad};
   }
-  if (yRange_.max <= yRange_.min) yRange_ = {yRange_.min - 1, yRange_.max + 1};
   ApplyRanges();
 }
 
@@ -444,7 +451,7 @@ void BrowserWindow::ApplyRanges() {
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToAxis(xRange_.min))),
                         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToAxis(xRange_.max))));
   }
-  AxisY->setRange(yRange_.min, yRange_.max);
+  ShowValueRange(AxisY, yRange_.min, yRange_.max);  // labelled on the round ticks inside
 }
 
 void BrowserWindow::Zoom(double percent) {
