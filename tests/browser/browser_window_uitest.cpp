@@ -328,6 +328,8 @@ TEST_F(BrowserWindowTest, ValueAxisIsLabelledOnRoundNumbers) {
     const std::vector<double> labels = test::ValueAxisLabels(*w.ChartD);
     std::string why;
     EXPECT_TRUE(test::RoundLabels(labels, &why)) << c.what << ": " << why;
+    if (qEnvironmentVariableIsSet("TESSAR_SHOTS") && c.y.max > c.y.min)
+      w.grab().save(qEnvironmentVariable("TESSAR_SHOTS") + QStringLiteral("/browser_axis_%1.png").arg(QString::fromLatin1(c.what)));
   }
   w.BtAutoClick();
   QCoreApplication::processEvents();
@@ -427,6 +429,8 @@ TEST(ReportPage, StatisticsValuesStayInsideTheirCells) {
     ReportContent content;
     for (auto& row : content.table) row.fill(QString::fromLatin1(text));
     const QImage page = ReportImage(content);
+    if (qEnvironmentVariableIsSet("TESSAR_SHOTS") && c.value < -1e6)
+      page.save(qEnvironmentVariable("TESSAR_SHOTS") + QStringLiteral("/report_large_values.png"));
     for (double top : kRows) {
       // every inked column of the row lies inside a cell, every cell has ink
       int lowest = page.height(), highest = -1;
@@ -465,6 +469,8 @@ TEST(ReportPage, ChartPictureKeepsItsAspectRatioCentredInItsBox) {
     content.picture = QImage(size, QImage::Format_RGB32);
     content.picture.fill(QColor(0, 0, 255));
     const QImage page = ReportImage(content);
+    if (qEnvironmentVariableIsSet("TESSAR_SHOTS") && size == QSize(740, 505))
+      page.save(qEnvironmentVariable("TESSAR_SHOTS") + QStringLiteral("/report_picture.png"));
     QRect blue;
     for (int y = box.top(); y <= box.bottom(); ++y)
       for (int x = box.left(); x <= box.right(); ++x)
