@@ -14,23 +14,13 @@
 #include "i18n/text_codec.h"
 #include "settings/board_settings.h"
 #include "test_support.h"
+#include "wait.h"
 
 namespace tessar::test {
 
-// Processes events until `done` holds or `ms` have passed; returns `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return done();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-inline void Pump(int ms) {
-  WaitUntil([] { return false; }, ms);
-}
+// Waiting is the shared WaitUntil of wait.h; Pump lets `ms` of the
+// program's own timer ticks pass.
+inline void Pump(int ms) { RunEventsFor(ms); }
 
 // Port numbers unique within the test program, so that suites never share a
 // device path.

@@ -143,7 +143,7 @@ TEST_F(WindowTest, HostilePeersLeaveEveryBoardRecordingAndTheOthersServed) {
   for (int b = 0; b < kBoardCount; ++b)
     EXPECT_EQ(records(b), before[b] + ticks) << "board " << char('A' + b);
   // the deaf client's connection is gone; the flickering ones went by themselves
-  EXPECT_TRUE(PumpUntil([&] { return server.ConnectionCount() == 2; }));
+  EXPECT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 2; }));
   EXPECT_LE(server.ListedCount(), 3);
   steady.received.clear();
   steady.Send(ComposeRequest(kSettingsCode));

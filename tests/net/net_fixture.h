@@ -1,33 +1,22 @@
-// Helpers of the network suites: peers on real loopback sockets, events
-// pumped until a condition holds, recordings counted.
+// Helpers of the network suites: peers on real loopback sockets, recordings
+// counted; waiting is the shared WaitUntil.
 #pragma once
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTcpSocket>
-#include <QThread>
+#include <QHostAddress>
 #include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "../device/sim_harness.h"
+#include "wait.h"
 
 namespace tessar::test {
-
-// Runs pending events until `done` holds or `timeoutMs` passes.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QDeadlineTimer deadline(timeoutMs);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::usleep(200);
-  }
-  return true;
-}
 
 // Recording files under `dir` and the number of whole 80-byte records in each.
 inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
@@ -40,24 +29,28 @@ inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
   return files;
 }
 
-// A peer connected to 127.0.0.1:port; what it receives piles up in `received`.
+// A peer connected to 127.0.0.1:port (or from a loopback address of its
+// own, bound first); what it receives piles up in `received`.
 struct Peer {
   std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
   QByteArray received;
   bool connected = false;
-  bool Connect(quint16 port) {
+  bool Connect(quint16 port, const QString& from = {}, quint16 fromPort = 0) {
     QObject::connect(socket.get(), &QTcpSocket::readyRead,
                      [this] { received += socket->readAll(); });
     QObject::connect(socket.get(), &QTcpSocket::connected, [this] { connected = true; });
+    if (!from.isEmpty() &&
+        !socket->bind(QHostAddress(from), fromPort, QAbstractSocket::ReuseAddressHint))
+      return false;
     socket->connectToHost(QStringLiteral("127.0.0.1"), port);
-    return PumpUntil([this] { return connected; });
+    return WaitUntil([this] { return connected; });
   }
   void Send(const std::string& bytes) {
     socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     socket->flush();
   }
   bool WaitFor(int bytes, int timeoutMs = 5000) {
-    return PumpUntil([&] { return received.size() >= bytes; }, timeoutMs);
+    return WaitUntil([&] { return received.size() >= bytes; }, timeoutMs);
   }
   bool Closed() const { return socket->state() == QAbstractSocket::UnconnectedState; }
 };

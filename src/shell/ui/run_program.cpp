@@ -68,8 +68,10 @@ void PrintHelp(const Edition& edition) {
         "                   standard error, SIGTERM or SIGINT end the run as\n"
         "                   closing the window does (settings kept, connections\n"
         "                   closed). A board whose logger went away is connected\n"
-        "                   again every 30 s. Without a settings file it watches\n"
-        "                   the boards of a logger on this machine.\n"
+        "                   again after 30 s; one that gives no data again and\n"
+        "                   again is tried less often, at most every 10 minutes.\n"
+        "                   Without a settings file it watches the boards of a\n"
+        "                   logger on this machine.\n"
         "  --server-port N  look for boards A..D on TCP ports N..N+3 (default 7996)\n"
         "  --help           this text\n"
         "  --version        the program's version\n",
