@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
@@ -14,23 +13,12 @@
 #include "i18n/text_codec.h"
 #include "settings/board_settings.h"
 #include "test_support.h"
+#include "wait.h"
 
 namespace tessar::test {
 
-// Processes events until `done` holds or `ms` have passed; returns `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return done();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-inline void Pump(int ms) {
-  WaitUntil([] { return false; }, ms);
-}
+// Lets `ms` of the event loop pass (timer ticks, queued events).
+inline void Pump(int ms) { RunEventsFor(ms); }
 
 // Port numbers unique within the test program, so that suites never share a
 // device path.
@@ -55,6 +43,7 @@ class SimProcess {
   ~SimProcess() { Stop(); }
 
   bool Started() const { return started_; }
+  qint64 Pid() const { return process_.processId(); }
   QString PortsFolder() const { return folder_.isEmpty() ? dir_.path() + "/ports" : folder_; }
   QString Output() {
     output_ += QString::fromUtf8(process_.readAllStandardOutput());
