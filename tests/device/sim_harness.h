@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
@@ -17,8 +18,14 @@
 
 namespace tessar::test {
 
-// Lets `ms` of the event loop pass (timer ticks, queued events).
-inline void Pump(int ms) { RunEventsFor(ms); }
+// Lets `ms` of events pass (timer ticks, queued events). Not RunEventsFor:
+// a nested event loop returns at once once a window's close has asked the
+// application to exit, as several tests' windows do.
+inline void Pump(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
 
 // Port numbers unique within the test program, so that suites never share a
 // device path.
