@@ -37,7 +37,9 @@ struct CycleInputs {
   LiveControls controls;                   // ChkOhm, ChbZero, ChbTref / EdTref
   bool scrollChart = false;                // the board's ChkScroll box
   bool elapsedAxis = false;                // ElapsedAxis (one for all boards)
-  std::filesystem::path dataDirectory;     // CurrentDataDirectory
+  // Where records and events go: the data directory the run started with,
+  // an absolute path.
+  std::filesystem::path dataDirectory;
   // The viewer records every frame it receives: its pace is the pace of its
   // data requests, and the record countdown is the poll's.
   bool recordEveryFrame = false;
@@ -70,7 +72,12 @@ struct CycleOutcome {
                                           // memo is then emptied once it holds 250 lines
   bool chartCleared = false;              // the point filled the chart, which is empty again
   RecordingRecord record{};               // the record as it was written (or tried)
-  bool recordWritten = false;             // the record reached the file (failures are silent)
+  bool recordWritten = false;             // the record reached the file
+  // The board's recording stopped reaching its file, or reaches it again:
+  // one line for the status bar and the journal, at the change only.
+  std::optional<std::string> recordingNotice;
+  double now = 0.0;                       // the cycle's time
+  std::array<double, kSlotCount> values{};  // ChannelValue after the conversion
 };
 
 // One cycle of board `inputs.board`. A record's chart point goes into

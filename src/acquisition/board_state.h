@@ -21,6 +21,10 @@ struct RunState {
   std::filesystem::path RecordFileName;  // current recording file
   std::int16_t RecordFileHour = 0;       // hour at which it was named
   std::int32_t RecordFileDate = 0;       // and its day, as yyyymmdd
+  // Time of the last record written to the current file; a record not after
+  // it (the clock went back) starts a new file. -1: none yet.
+  double LastRecordTime = -1.0;
+  bool RecordingFailing = false;  // the last record could not be written
   bool HeaderDirty = false;       // titles or channel names changed: rewrite the header
   bool MemoPaused = false;        // the memo takes no lines while set
   bool IndicatorOn = false;       // activity indicator: painted red (true) or white

@@ -9,6 +9,8 @@ namespace tessar {
 SerialChannel::SerialChannel(const QString& name, QObject* parent) : QObject(parent) {
   setObjectName(name);
   connect(&port, &QSerialPort::readyRead, this, Guarded(&port, [this] { OnReadyRead(); }));
+  connect(&port, &QSerialPort::errorOccurred, this,
+          Guarded(&port, [this](QSerialPort::SerialPortError error) { OnError(error); }));
 }
 
 SerialChannel::~SerialChannel() { Close(); }
@@ -55,6 +57,19 @@ bool SerialChannel::Open() {
   port.clearError();
   emit AfterOpen();
   return true;
+}
+
+// A device that went away keeps its descriptor readable: Qt reports the
+// error again on every turn of the event loop until the port is closed.
+void SerialChannel::OnError(QSerialPort::SerialPortError error) {
+  if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+      error != QSerialPort::WriteError)
+    return;
+  if (!port.isOpen()) return;
+  const QString reason = port.errorString();
+  port.clearError();
+  port.close();  // nothing pending is worth a flush on a line that is gone
+  emit Lost(reason);
 }
 
 void SerialChannel::Close() {

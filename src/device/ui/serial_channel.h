@@ -61,9 +61,13 @@ class SerialChannel : public QObject {
   void AfterOpen();
   void RxFlag();
   void RxChar(int count);
+  // The open channel failed (hang-up, read or write error, the device gone)
+  // and has been closed; `reason` is the system's text. Once per failure.
+  void Lost(const QString& reason);
 
  private:
   void OnReadyRead();
+  void OnError(QSerialPort::SerialPortError error);
 
   QSerialPort port;
   QString port_;

@@ -364,6 +364,7 @@ void MainWindow::StopServices() {
 // missing parents, and is selected on page 1.
 void MainWindow::UseDataDirectory(const QString& path) {
   state_.CurrentDataDirectory = path;
+  acquisition_->SetRecordingDirectory(path);
   if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
     QDir().mkpath(state_.CurrentDataDirectory);
   configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);

@@ -3,11 +3,13 @@
 #include <QFileInfo>
 #include <QStatusBar>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "common/error_log.h"
+#include "device/ui/journal.h"
 #include "net/ui/data_client.h"
 #include "net/ui/data_network.h"
 #include "net/ui/network_options.h"
@@ -82,6 +84,7 @@ void PrintHelp(const Edition& edition) {
 }  // namespace
 
 int RunProgram(const Edition& edition, int argc, char** argv) {
+  std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, as a full disk does
   if (HasOption(argc, argv, "--help")) {
     PrintHelp(edition);
     return 0;
@@ -127,6 +130,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
 
   std::unique_ptr<TerminationSignals> termination;
   if (headless) {
+    StatusBarJournaled = true;
     QObject::connect(window.SBar(), &QStatusBar::messageChanged, &window, [](const QString& text) {
       if (!text.isEmpty()) WriteErrorLine(text);
     });
