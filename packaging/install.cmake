@@ -19,8 +19,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${doc_dir})
 file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/bin)
 file(REMOVE_RECURSE ${CMAKE_BINARY_DIR}/share/tessar)
 
-# The logger and the viewer as systemd user services.
-foreach(unit tessar tessview)
+# The logger and the viewer as systemd user services, and their templates
+# for several instances on one machine (tessar@NAME, tessview@NAME).
+foreach(unit tessar tessview tessar@ tessview@)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${unit}.service.in
                  ${CMAKE_BINARY_DIR}/packaging/${unit}.service @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/${unit}.service DESTINATION lib/systemd/user)
