@@ -13,12 +13,15 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_INSTALL_DA
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tessar)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${doc_dir})
 
-# The build folder mirrors the installed layout for the default alarm sound:
-# bin/tessar finds ../share/tessar/alarm.wav from either.
-file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/share/tessar)
+# The build folder is a portable program folder, not an installed layout (an
+# installed program, whose ../share/tessar/ exists, keeps its files in the
+# per-user folder): the default alarm sound lies beside the programs there.
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/bin)
+file(REMOVE_RECURSE ${CMAKE_BINARY_DIR}/share/tessar)
 
-# The logger and the viewer as systemd user services.
-foreach(unit tessar tessview)
+# The logger and the viewer as systemd user services, and their templates
+# for several instances on one machine (tessar@NAME, tessview@NAME).
+foreach(unit tessar tessview tessar@ tessview@)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${unit}.service.in
                  ${CMAKE_BINARY_DIR}/packaging/${unit}.service @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/${unit}.service DESTINATION lib/systemd/user)

@@ -72,6 +72,18 @@ class ChildProcess {
       process_->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
     }
   }
+  // Waits up to `timeoutMs` until `done(standard output, standard error)`
+  // holds for what the program wrote so far.
+  bool WaitForOutput(const std::function<bool(const std::string&, const std::string&)>& done,
+                     int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+      Drain();
+      if (done(out_, err_)) return true;
+      if (!Running() || deadline.hasExpired()) return false;
+      process_->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
+    }
+  }
   // SIGTERM, then up to `timeoutMs` for the end. False when the program was
   // still running (it is then killed).
   bool Terminate(int timeoutMs) {
@@ -85,6 +97,10 @@ class ChildProcess {
     process_->waitForFinished(2000);
     Drain();
     return false;
+  }
+  // Sends `signal` (SIGINT, SIGHUP, ...) to the running program.
+  void Signal(int signal) {
+    if (Running()) ::kill(static_cast<pid_t>(process_->processId()), signal);
   }
   // Up to `timeoutMs` for the program to end by itself.
   bool WaitForEnd(int timeoutMs) {

@@ -50,10 +50,11 @@ class MainWindow : public QMainWindow {
  public:
   // `executablePath`: the running program's file; its settings file, error
   // log and ports/ folder lie in its program folder (beside it, or the
-  // per-user folder when its folder cannot be written). `dialogs` null: Qt's
-  // own dialogs.
+  // per-user folder when it is installed or its folder cannot be written),
+  // or with an `instance` name in that folder's subfolder of the name.
+  // `dialogs` null: Qt's own dialogs.
   MainWindow(const Edition& edition, const QString& executablePath, Dialogs* dialogs = nullptr,
-             QWidget* parent = nullptr);
+             const QString& instance = {}, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   const Edition& edition() const { return edition_; }
@@ -94,7 +95,15 @@ class MainWindow : public QMainWindow {
   void OKBtn1Click(int board);
   void RgTC1Click(int board);
   void MMExitClick() { close(); }
+  // A close that nobody is asked to confirm (a termination signal): the
+  // orderly shutdown runs at once.
+  void CloseUnasked();
 
+ signals:
+  // The start sequence has run (also when it stopped on a first run).
+  void StartSequenceDone();
+
+ public:
   // The pause of the close before the application ends (500 ms; tests set 0).
   void SetCloseDelayMs(int ms) { closeDelayMs_ = ms; }
 
@@ -120,8 +129,10 @@ class MainWindow : public QMainWindow {
   QString StartServices();
   void StopServices();
   void SaveSettings();
+  std::string DefaultDataFolder() const;
 
   const Edition& edition_;
+  QString instance_;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
   ProgramState state_;
@@ -153,6 +164,7 @@ class MainWindow : public QMainWindow {
   // defaults: only then may a save write it.
   bool settingsLoaded_ = false;
   bool shutDown_ = false;  // the orderly shutdown has run
+  bool askBeforeClose_ = true;
   int closeDelayMs_ = 500;
 };
 
