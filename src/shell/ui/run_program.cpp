@@ -1,5 +1,6 @@
 #include "shell/ui/run_program.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStatusBar>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "net/ui/data_network.h"
 #include "net/ui/network_options.h"
 #include "settings/platform_paths.h"
+#include "settings/settings_lock.h"
 #include "shell/ui/headless.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/tessar_application.h"
@@ -98,6 +100,11 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   const QString programDirectory = ProgramDirectory(QApplication::applicationDirPath());
   // errors raised before the window exists go to the same log
   SetProgramErrorLog(ErrorLogPath(programDirectory, edition.errorLogName));
+  // held for the run, as the shutdown writes the settings: tessar-settings then refuses them
+  SettingsLock settingsLock;
+  const QString settingsFile = SettingsPathIn(programDirectory, QApplication::applicationFilePath());
+  const std::string sharedWith = settingsLock.HoldForRun(QFile::encodeName(settingsFile).toStdString());
+  if (!sharedWith.empty()) WriteErrorLine(QString::fromStdString(sharedWith));
 
   std::unique_ptr<HeadlessDialogs> headlessDialogs;
   if (headless && edition.IsLogger()) {
