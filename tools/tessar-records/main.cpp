@@ -401,5 +401,9 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
+  if (command == "--version") {
+    std::cout << "tessar-records " TESSAR_VERSION "\n";
+    return 0;
+  }
   return Usage("unknown command " + command);
 }

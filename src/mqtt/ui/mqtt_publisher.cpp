@@ -93,7 +93,10 @@ void MqttPublisher::Start() {
 void MqttPublisher::Publish(std::string topic, std::string payload) {
   if (stopped_) return;
   queue_.Push(std::move(topic), std::move(payload));
-  if (connected_ && !flush_.isActive()) flush_.start();
+  // handed over at once: several messages of one tick must not wait
+  // together for a later flush, where a small queue_limit would drop them
+  if (connected_) Flush();
+  ShowDropped();
 }
 
 void MqttPublisher::BeginAttempt() {
@@ -223,7 +226,10 @@ void MqttPublisher::ShowDropped() {
   if (dropped == droppedShown_) return;
   droppedShown_ = dropped;
   if (dropped == 0) return;
-  Status(QStringLiteral("MQTT: broker away, %1 messages dropped (queue_limit %2)")
+  // connected, the queue filled because the broker acknowledges too slowly
+  const QString reason = connected_ ? QStringLiteral("queue full") : QStringLiteral("broker away");
+  Status(QStringLiteral("MQTT: %1, %2 messages dropped (queue_limit %3)")
+             .arg(reason)
              .arg(dropped)
              .arg(config_.queueLimit));
 }

@@ -18,6 +18,7 @@
 #include "net/ui/data_network.h"
 #include "net/ui/network_options.h"
 #include "settings/platform_paths.h"
+#include "settings/settings_lock.h"
 #include "shell/command_line.h"
 #include "shell/server_port_config.h"
 #include "shell/ui/headless.h"
@@ -92,6 +93,10 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
   // errors raised before the window exists go to the same log
   SetProgramErrorLog(ErrorLogPath(programDirectory, edition.errorLogName));
   const QString settings = SettingsPathIn(programDirectory, QApplication::applicationFilePath());
+  // held for the run, as the shutdown writes the settings: tessar-settings then refuses them
+  SettingsLock settingsLock;
+  const std::string sharedWith = settingsLock.HoldForRun(QFile::encodeName(settings).toStdString());
+  if (!sharedWith.empty()) WriteErrorLine(QString::fromStdString(sharedWith));
   int firstPort = kFirstServerPort;
   if (!ChooseFirstServerPort(line, settings, firstPort)) return 2;
 
