@@ -16,6 +16,7 @@ namespace tessar {
 
 class AlarmController;
 class ChartPage;
+class HealthPresenter;
 class LiveFeed;
 
 class AcquisitionController {
@@ -44,6 +45,9 @@ class AcquisitionController {
   void ApplyRecord(int board);
   // Each board's alarm controls: read by its cycle, and shown after it.
   void SetAlarms(const std::array<AlarmController*, kBoardCount>& alarms) { alarms_ = alarms; }
+  // The health checks' configuration and where their outcomes are shown
+  // (null: the defaults, shown nowhere).
+  void SetHealth(HealthPresenter* health) { health_ = health; }
   // Where each record taken and each alarm message is announced (may be null).
   void SetFeed(LiveFeed* feed) { feed_ = feed; }
   // Before saving: each channel's alarm pair typed on the live page goes
@@ -58,6 +62,7 @@ class AcquisitionController {
   QPlainTextEdit* memoS_;
   std::array<AlarmController*, kBoardCount> alarms_{};
   LiveFeed* feed_ = nullptr;
+  HealthPresenter* health_ = nullptr;
 
   // The outcome's record and alarm messages to the feed.
   void Announce(int board, const CycleOutcome& outcome);
