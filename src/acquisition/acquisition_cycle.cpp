@@ -126,8 +126,18 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
   out.now = now;
   for (int i = 0; i < kSlotCount; ++i) out.values[i] = conversion.ChannelValue[i];
 
+  // The health of the channels, on the frame's counts and the values; the
+  // cycle takes a record when step 9 lets it through.
+  const bool recording =
+      inputs.recordEveryFrame || run.SampleCount <= 0 || frame.RecordCountdown <= 0;
+  out.health = CheckHealth(state.health, inputs.health,
+                           ParseFrame(frameText, kFrameTextSize, frame.ModelKind).raw, conversion,
+                           settings, frame.ModelKind, now, recording);
+  AlarmInputs alarms = inputs.alarms;
+  alarms.relayTrips = RelayTrips(state.health, inputs.health);
+
   // 6. Alarm check of the converted values.
-  out.alarm = CheckAlarms(inputs.board, settings, conversion, frame.ModelKind, inputs.alarms,
+  out.alarm = CheckAlarms(inputs.board, settings, conversion, frame.ModelKind, alarms,
                           state.relays, run.MemoPaused, inputs.dataDirectory, now);
 
   // 7. Value boxes.

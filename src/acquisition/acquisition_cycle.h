@@ -15,6 +15,7 @@
 #include <string>
 
 #include "acquisition/board_state.h"
+#include "acquisition/channel_health.h"
 #include "acquisition/conversion.h"
 #include "acquisition/recording_file.h"
 #include "settings/board_settings.h"
@@ -44,6 +45,7 @@ struct CycleInputs {
   // data requests, and the record countdown is the poll's.
   bool recordEveryFrame = false;
   AlarmInputs alarms;                      // interlock box, language of the messages
+  HealthConfig health;                     // what the thermocouple health checks look for
 };
 
 struct ChartPoint {
@@ -62,6 +64,7 @@ struct CycleOutcome {
   std::uint32_t indicatorColour = kIndicatorWhite;
   bool processed = false;                 // false: the frame was too short, nothing else happened
   AlarmOutcome alarm;                     // the alarm check of the converted values
+  HealthOutcome health;                   // the health check of the channels
   std::optional<std::string> startLabel;  // a run started: the start label's new text
   std::array<std::string, kChannelCount> valueTexts;  // boxes 1..8
   bool checkNetworkLogs = false;          // empty MemoR / MemoS when they hold 100 lines or more

@@ -7,6 +7,7 @@
 
 #include "acquisition/chart_model.h"
 #include "acquisition/alarm_check.h"
+#include "acquisition/channel_health.h"
 #include "acquisition/conversion.h"
 #include "device/frame_state.h"
 
@@ -38,6 +39,7 @@ struct BoardRunState {
   RunState run;
   ChartModel chart;  // the live chart's points since it was last emptied
   RelayState relays;
+  BoardHealth health;  // the thermocouple health of its channels
 };
 
 }  // namespace tessar

@@ -74,6 +74,7 @@ struct Device {
   std::string command;
   std::vector<PendingWrite> pending;
   std::string straddleTail;  // rest of a frame whose head already went out
+  orva::ChannelFaultState channelFaults;
 };
 
 void Log(const Device& device, const std::string& text) {
@@ -113,12 +114,17 @@ bool OpenPty(Device& device) {
   return true;
 }
 
-std::vector<std::int32_t> FrameCounts(Device& device, double seconds, std::mt19937& rng) {
+// The counts of frame `index` (0 = the first), channel faults included.
+std::vector<std::int32_t> FrameCounts(Device& device, long index, double seconds,
+                                      std::mt19937& rng) {
   std::array<double, tessar::kSlotCount> values{};
   for (int slot = 0; slot < tessar::kSlotCount; ++slot) {
     values[slot] = device.setup.signals[slot].ValueAt(seconds, rng);
   }
-  return orva::CountsFor(device.record, device.kind, values);
+  orva::ApplyValueFaults(device.setup, index, values);
+  std::vector<std::int32_t> counts = orva::CountsFor(device.record, device.kind, values);
+  orva::ApplyCountFaults(device.setup, index, counts, device.channelFaults);
+  return counts;
 }
 
 // Sends the frame that is due, with the fault of this frame if any.
@@ -126,7 +132,7 @@ void SendFrame(Device& device, double seconds, std::mt19937& rng, Clock::time_po
   const DeviceSetup& setup = device.setup;
   if (setup.silentAfter >= 0 && device.framesSent >= setup.silentAfter) return;
   const long index = device.framesSent++;
-  std::string frame = tessar::FormatFrame(FrameCounts(device, seconds, rng));
+  std::string frame = tessar::FormatFrame(FrameCounts(device, index, seconds, rng));
   if (!device.straddleTail.empty()) {
     // The previous frame took this one's head with it.
     frame = device.straddleTail;
@@ -151,7 +157,7 @@ void SendFrame(Device& device, double seconds, std::mt19937& rng, Clock::time_po
     Send(device, frame.substr(0, cut));
     device.pending.push_back({now + std::chrono::milliseconds(setup.periodMs / 4), frame.substr(cut)});
   } else if (name == "straddle") {
-    const std::string next = tessar::FormatFrame(FrameCounts(device, seconds, rng));
+    const std::string next = tessar::FormatFrame(FrameCounts(device, index + 1, seconds, rng));
     const std::size_t cut = next.size() / 3;
     Send(device, frame + next.substr(0, cut));
     device.straddleTail = next.substr(cut);

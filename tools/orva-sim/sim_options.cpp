@@ -55,7 +55,13 @@ const char kUsage[] =
     "                          (these on every N-th frame, default every frame)\n"
     "                        silence      no frames after N frames (default 0)\n"
     "                        no-dc        no answer to \"DC\"\n"
-    "                        type-s       channel 1 reports sensor letter S\n";
+    "                        type-s       channel 1 reports sensor letter S\n"
+    "  --fault NAME:CH[:N]   a fault of channel CH (1..8), from the first frame on for\n"
+    "                        N frames (default all along):\n"
+    "                        open         the open-input count 7FFFFF (a broken wire)\n"
+    "                        freeze       the count of the first frame, unchanged\n"
+    "                        jump         the signal 0, 50, 100 units higher, frame\n"
+    "                                     after frame\n";
 
 namespace {
 
@@ -198,6 +204,20 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     } else if (arg == "--fault") {
       const std::vector<std::string> parts = Split(v, ':');
       const std::string name = parts.empty() ? "" : parts[0];
+      if (name == "open" || name == "freeze" || name == "jump") {
+        ChannelFault fault;
+        fault.kind = name == "open"     ? ChannelFault::Kind::Open
+                     : name == "freeze" ? ChannelFault::Kind::Freeze
+                                        : ChannelFault::Kind::Jump;
+        if (parts.size() < 2 || parts.size() > 3 || !ToInt(parts[1], fault.channel) ||
+            fault.channel < 1 || fault.channel > 8 ||
+            (parts.size() == 3 && (!ToInt(parts[2], fault.frames) || fault.frames < 1))) {
+          error = "bad --fault " + v + " (" + name + ":CH[:FRAMES], CH 1..8)";
+          return false;
+        }
+        d.channelFaults.push_back(fault);
+        continue;
+      }
       int n = -1;
       if (parts.size() > 2 || (parts.size() == 2 && (!ToInt(parts[1], n) || n < 0))) {
         error = "bad --fault " + v;

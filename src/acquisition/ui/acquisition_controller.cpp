@@ -8,6 +8,7 @@
 #include "acquisition/ui/alarm_presenter.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/cycle_presenter.h"
+#include "acquisition/ui/health_presenter.h"
 #include "acquisition/ui/live_feed.h"
 #include "common/number_text.h"
 #include "device/ui/journal.h"
@@ -37,6 +38,7 @@ void AcquisitionController::Tick() {
   ApplyTickOutcomes(pages_, outcomes, memoR_, memoS_);
   for (int b = 0; b < kBoardCount; ++b) {
     if (outcomes[b] && alarms_[b]) alarms_[b]->ApplyCycle(*outcomes[b]);
+    if (outcomes[b] && health_) health_->ApplyCycle(b, *outcomes[b]);
   }
   for (int b = 0; b < kBoardCount; ++b) {
     if (outcomes[b]) Announce(b, *outcomes[b]);
@@ -46,6 +48,7 @@ void AcquisitionController::Tick() {
 void AcquisitionController::ApplyOutcome(int board, const CycleOutcome& outcome) {
   ApplyCycleOutcome(*pages_[board], outcome);
   if (alarms_[board]) alarms_[board]->ApplyCycle(outcome);
+  if (health_) health_->ApplyCycle(board, outcome);
   Announce(board, outcome);
 }
 
@@ -72,6 +75,7 @@ CycleInputs AcquisitionController::InputsOf(int board) const {
   in.scrollChart = pages_[board]->ChkScroll->isChecked();
   in.elapsedAxis = state_.ElapsedAxis;
   if (alarms_[board]) in.alarms = alarms_[board]->Inputs();
+  if (health_) in.health = health_->config();
   // before the start sequence named it: the current one, never a relative path
   in.dataDirectory = recordingDirectory_.empty()
                          ? AbsoluteIn(state_.ProgramDirectory, state_.CurrentDataDirectory)

@@ -17,6 +17,7 @@ namespace tessar {
 
 class AlarmController;
 class ChartPage;
+class HealthPresenter;
 class LiveFeed;
 
 class AcquisitionController {
@@ -50,6 +51,9 @@ class AcquisitionController {
   // page's folder tree selects later. A relative one is taken in the program
   // folder, so that the working directory never decides where records go.
   void SetRecordingDirectory(const QString& directory);
+  // The health checks' configuration and where their outcomes are shown
+  // (null: the defaults, shown nowhere).
+  void SetHealth(HealthPresenter* health) { health_ = health; }
   // Where each record taken and each alarm message is announced (may be null).
   void SetFeed(LiveFeed* feed) { feed_ = feed; }
   // Before saving: each channel's alarm pair typed on the live page goes
@@ -65,6 +69,7 @@ class AcquisitionController {
   std::array<AlarmController*, kBoardCount> alarms_{};
   LiveFeed* feed_ = nullptr;
   std::filesystem::path recordingDirectory_;
+  HealthPresenter* health_ = nullptr;
 
   // The outcome's record and alarm messages to the feed, its recording
   // notice to the status bar and the journal.

@@ -99,6 +99,13 @@ void MqttPublisher::Publish(std::string topic, std::string payload) {
   ShowDropped();
 }
 
+void MqttPublisher::PublishRetained(std::string topic, std::string payload) {
+  if (stopped_) return;
+  retainedDue_.insert(topic);
+  retained_[std::move(topic)] = std::move(payload);
+  if (connected_ && !flush_.isActive()) flush_.start();
+}
+
 void MqttPublisher::BeginAttempt() {
   if (stopped_ || attempt_ || client_) return;
   std::string error;
@@ -185,7 +192,23 @@ void MqttPublisher::Flush() {
       queue_.Acknowledge(mid);
     }
   }
+  if (!lost_) FlushRetained();
   Drive(MOSQ_ERR_SUCCESS);
+}
+
+void MqttPublisher::FlushRetained() {
+  while (!retainedDue_.empty()) {
+    const std::string& topic = *retainedDue_.begin();
+    const std::string& payload = retained_[topic];
+    const int rc = mosquitto_publish(client_.get(), nullptr, topic.c_str(), int(payload.size()),
+                                     payload.data(), config_.qos, true);
+    if (rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_NOMEM) {
+      lost_ = true;
+      return;
+    }
+    if (rc != MOSQ_ERR_SUCCESS) Log("a message to " + topic + " is refused: " + mosquitto_strerror(rc));
+    retainedDue_.erase(retainedDue_.begin());
+  }
 }
 
 // Called from the notifiers' own handlers too: they are deleted later.
@@ -255,6 +278,8 @@ void MqttPublisher::OnConnect(mosquitto* mosq, void* self, int rc) {
             std::to_string(p->config_.queueLimit) + ")";
   }
   p->outage_ = false;
+  // a state sent on a lost connection may never have arrived: the newest again
+  for (const auto& entry : p->retained_) p->retainedDue_.insert(entry.first);
   p->Log(line);
   p->Status(QStringLiteral("MQTT: ") + QString::fromStdString(line));
   p->flush_.start();

@@ -14,6 +14,7 @@
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/display_page.h"
+#include "acquisition/ui/health_presenter.h"
 #include "acquisition/ui/live_feed.h"
 #include "browser/ui/browser_window.h"
 #include "common/clock.h"
@@ -343,6 +344,7 @@ void MainWindow::StartViewer() {
 }
 
 QString MainWindow::StartServices() {
+  if (!health_) health_ = StartHealthChecks(state_, chartPages_, sbar_, feed_, *acquisition_);
   if (!mqtt_) {
     mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
                                 [this](const QString& text) { SetStatus(text); });

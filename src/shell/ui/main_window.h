@@ -33,6 +33,7 @@ class ConfigPage;
 class DataNetwork;
 class DeviceLink;
 class DisplayPage;
+class HealthPresenter;
 class LiveFeed;
 class MqttPublisher;
 class WebServer;
@@ -157,6 +158,7 @@ class MainWindow : public QMainWindow {
   LiveFeed* feed_ = nullptr;
   std::unique_ptr<MqttPublisher> mqtt_;  // null: not publishing
   std::unique_ptr<WebServer> web_;  // the live web read-out, when configured
+  std::unique_ptr<HealthPresenter> health_;  // the thermocouple health checks
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run
