@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "device/board_health.h"
+#include "device/device_watch.h"
 #include "device/port_names.h"
 #include "device/ui/device_link.h"
 #include "i18n/text_codec.h"

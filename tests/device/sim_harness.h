@@ -45,6 +45,7 @@ class SimProcess {
   ~SimProcess() { Stop(); }
 
   bool Started() const { return started_; }
+  qint64 Pid() const { return process_.processId(); }
   QString PortsFolder() const { return folder_.isEmpty() ? dir_.path() + "/ports" : folder_; }
   QString Output() {
     output_ += QString::fromUtf8(process_.readAllStandardOutput());

@@ -25,7 +25,7 @@ DeviceLink::DeviceLink(const QString& portsFolder, std::function<FrameState&(int
               emit StatusMessage(text);
             }));
     connect(raw, &SerialChannel::RxChar, this, Guarded(raw, [this, b] {
-              Report(b, HealthBytes(watched_[static_cast<std::size_t>(b)].health));
+              Report(b, BytesHeard(watched_[static_cast<std::size_t>(b)].health));
             }));
     connect(raw, &SerialChannel::RxFlag, this, Guarded(raw, [this, b] { OnFrameEvent(b); }));
     connect(raw, &SerialChannel::Lost, this,
@@ -97,7 +97,7 @@ void DeviceLink::WatchTick() {
     SerialChannel& port = BoardPort(b);
     if (port.Connected()) {
       w.closedTicks = 0;
-      Report(b, HealthTick(w.health));
+      Report(b, QuietTick(w.health));
       continue;
     }
     if (++w.closedTicks % kRetryTicks != 0) continue;
@@ -113,7 +113,7 @@ void DeviceLink::OnFrameEvent(int board) {
   const FrameDecision decision = OnBoardFrameEvent(BoardPort(board), frame, &read);
   Watched& w = watched_[static_cast<std::size_t>(board)];
   if (w.portNumber >= 1) {
-    Report(board, HealthLine(w.health, std::string_view(read.constData(), read.size()),
+    Report(board, LineHeard(w.health, std::string_view(read.constData(), read.size()),
                              decision == FrameDecision::Accepted, frame.FrameLength));
   }
   if (decision == FrameDecision::Accepted) emit FrameAccepted(board);
@@ -129,22 +129,22 @@ void DeviceLink::OnLost(int board, const QString& reason) {
              .arg(kRetryTicks * watch_.interval() / 1000.0));
 }
 
-void DeviceLink::Report(int board, HealthChange change) {
+void DeviceLink::Report(int board, WatchChange change) {
   const Watched& w = watched_[static_cast<std::size_t>(board)];
   if (w.portNumber < 1) return;
   const QString who = BoardAndPort(board);
   switch (change) {
-    case HealthChange::None:
+    case WatchChange::None:
       return;
-    case HealthChange::FellSilent:
+    case WatchChange::FellSilent:
       Notice(QStringLiteral("%1 has sent nothing for %2 s")
                  .arg(who)
                  .arg(kSilentTicks * watch_.interval() / 1000.0));
       return;
-    case HealthChange::SendsAgain:
+    case WatchChange::SendsAgain:
       Notice(who + QStringLiteral(" sends again"));
       return;
-    case HealthChange::Misfit:
+    case WatchChange::Misfit:
       Notice(QStringLiteral("%1 sends lines of %2 bytes, but its model %3 takes frames of %4: "
                             "nothing is recorded")
                  .arg(who)
@@ -152,7 +152,7 @@ void DeviceLink::Report(int board, HealthChange change) {
                  .arg(w.model.isEmpty() ? QStringLiteral("(none)") : w.model)
                  .arg(frameOf_(board).FrameLength));
       return;
-    case HealthChange::FitsAgain:
+    case WatchChange::FitsAgain:
       Notice(QStringLiteral("%1 sends frames of %2 bytes again, as its model %3 takes")
                  .arg(who)
                  .arg(frameOf_(board).FrameLength)

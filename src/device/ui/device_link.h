@@ -19,7 +19,7 @@
 #include <functional>
 #include <memory>
 
-#include "device/board_health.h"
+#include "device/device_watch.h"
 #include "device/frame_reception.h"
 #include "device/ui/config_dialogue.h"
 #include "device/ui/serial_channel.h"
@@ -80,13 +80,13 @@ class DeviceLink : public QObject {
     QString model;           // its model name, for the misfit line
     int closedTicks = 0;     // ticks since the port was found closed
     bool reopening = false;  // an open by the watch: its after-open line is journaled
-    BoardHealth health;
+    DeviceWatch health;
   };
 
   void WatchTick();
   void OnFrameEvent(int board);
   void OnLost(int board, const QString& reason);
-  void Report(int board, HealthChange change);
+  void Report(int board, WatchChange change);
   // A line for the status bar and the journal.
   void Notice(const QString& text);
   QString BoardAndPort(int board) const;

@@ -1,4 +1,4 @@
-#include "device/board_health.h"
+#include "device/device_watch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 struct Step {
   enum Kind { Tick, Bytes, Line, Frame, Reopen } kind;
   std::string read;  // Line: what the frame event read
-  HealthChange expected = HealthChange::None;
+  WatchChange expected = WatchChange::None;
 };
 
 std::string Line(std::size_t length) { return std::string(length - 1, '0') + '\n'; }
@@ -21,7 +21,7 @@ std::string Line(std::size_t length) { return std::string(length - 1, '0') + '\n
 // the next byte; lines of one length the model does not take, three times
 // in a row, until a frame fits. Noise and the model's own length (a frame
 // dropped while acquisition is held) are no misfit.
-TEST(BoardHealth, EachChangeIsToldOnceWhenItStartsAndWhenItEnds) {
+TEST(DeviceWatch, EachChangeIsToldOnceWhenItStartsAndWhenItEnds) {
   using S = Step;
   std::vector<Step> ticks(kSilentTicks - 1, S{S::Tick});
   const struct {
@@ -31,9 +31,9 @@ TEST(BoardHealth, EachChangeIsToldOnceWhenItStartsAndWhenItEnds) {
       {"silence and its end",
        [&] {
          std::vector<Step> s = ticks;
-         s.push_back({S::Tick, "", HealthChange::FellSilent});
+         s.push_back({S::Tick, "", WatchChange::FellSilent});
          s.push_back({S::Tick});
-         s.push_back({S::Bytes, "", HealthChange::SendsAgain});
+         s.push_back({S::Bytes, "", WatchChange::SendsAgain});
          s.push_back({S::Bytes});
          return s;
        }()},
@@ -49,30 +49,30 @@ TEST(BoardHealth, EachChangeIsToldOnceWhenItStartsAndWhenItEnds) {
          std::vector<Step> s = ticks;
          s.push_back({S::Reopen});
          s.insert(s.end(), ticks.begin(), ticks.end());
-         s.push_back({S::Tick, "", HealthChange::FellSilent});
+         s.push_back({S::Tick, "", WatchChange::FellSilent});
          return s;
        }()},
       {"another model's lines, then the right device",
-       {{S::Line, Line(56)}, {S::Line, Line(56)}, {S::Line, Line(56), HealthChange::Misfit},
+       {{S::Line, Line(56)}, {S::Line, Line(56)}, {S::Line, Line(56), WatchChange::Misfit},
         {S::Line, Line(56)}, {S::Reopen}, {S::Line, Line(56)},
-        {S::Frame, Line(72), HealthChange::FitsAgain}, {S::Frame, Line(72)}}},
+        {S::Frame, Line(72), WatchChange::FitsAgain}, {S::Frame, Line(72)}}},
       {"noise between wrong lines starts the count again",
        {{S::Line, Line(56)}, {S::Line, Line(56)}, {S::Line, "12\n34\n"}, {S::Line, Line(56)},
-        {S::Line, Line(40)}, {S::Line, Line(40)}, {S::Line, Line(40), HealthChange::Misfit}}},
+        {S::Line, Line(40)}, {S::Line, Line(40)}, {S::Line, Line(40), WatchChange::Misfit}}},
       {"frames of the right length dropped by a hold",
        {{S::Line, Line(72)}, {S::Line, Line(72)}, {S::Line, Line(72)}, {S::Line, Line(72)}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    BoardHealth health;
+    DeviceWatch health;
     for (std::size_t i = 0; i < c.steps.size(); ++i) {
       const Step& step = c.steps[i];
-      HealthChange got = HealthChange::None;
+      WatchChange got = WatchChange::None;
       switch (step.kind) {
-        case S::Tick: got = HealthTick(health); break;
-        case S::Bytes: got = HealthBytes(health); break;
-        case S::Line: got = HealthLine(health, step.read, false, 72); break;
-        case S::Frame: got = HealthLine(health, step.read, true, 72); break;
+        case S::Tick: got = QuietTick(health); break;
+        case S::Bytes: got = BytesHeard(health); break;
+        case S::Line: got = LineHeard(health, step.read, false, 72); break;
+        case S::Frame: got = LineHeard(health, step.read, true, 72); break;
         case S::Reopen: ResetSilence(health); break;
       }
       EXPECT_EQ(got, step.expected) << "step " << i;

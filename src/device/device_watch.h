@@ -11,7 +11,7 @@ namespace tessar {
 constexpr int kSilentTicks = 10;  // ticks without a byte: the device is silent
 constexpr int kMisfitLines = 3;   // whole lines of one wrong length in a row: they misfit
 
-enum class HealthChange {
+enum class WatchChange {
   None,
   FellSilent,  // nothing for kSilentTicks ticks
   SendsAgain,  // bytes after a silence
@@ -19,7 +19,7 @@ enum class HealthChange {
   FitsAgain,   // a frame taken after a misfit
 };
 
-struct BoardHealth {
+struct DeviceWatch {
   int quietTicks = 0;
   bool silent = false;
   int lineLength = 0;   // length of the latest whole line that did not fit
@@ -29,16 +29,16 @@ struct BoardHealth {
 
 // The port was closed or opened: its silence counts from here. A misfit
 // stays until a frame fits (the device may come back as the right one).
-void ResetSilence(BoardHealth& health);
+void ResetSilence(DeviceWatch& health);
 // A tick of the board's watch while its port is open.
-HealthChange HealthTick(BoardHealth& health);
+WatchChange QuietTick(DeviceWatch& health);
 // Bytes arrived on the board's port.
-HealthChange HealthBytes(BoardHealth& health);
+WatchChange BytesHeard(DeviceWatch& health);
 // A frame event: `read` is what it read, `accepted` whether it became the
 // board's frame, `frameLength` the length the board's model takes. A line is
 // whole when its only LF is its last byte; one of the right length that was
 // not taken (acquisition held) fits.
-HealthChange HealthLine(BoardHealth& health, std::string_view read, bool accepted,
+WatchChange LineHeard(DeviceWatch& health, std::string_view read, bool accepted,
                         int frameLength);
 
 }  // namespace tessar

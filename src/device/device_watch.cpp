@@ -1,44 +1,44 @@
-#include "device/board_health.h"
+#include "device/device_watch.h"
 
 namespace tessar {
 
-void ResetSilence(BoardHealth& health) {
+void ResetSilence(DeviceWatch& health) {
   health.quietTicks = 0;
   health.silent = false;
 }
 
-HealthChange HealthTick(BoardHealth& health) {
-  if (health.silent || ++health.quietTicks < kSilentTicks) return HealthChange::None;
+WatchChange QuietTick(DeviceWatch& health) {
+  if (health.silent || ++health.quietTicks < kSilentTicks) return WatchChange::None;
   health.silent = true;
-  return HealthChange::FellSilent;
+  return WatchChange::FellSilent;
 }
 
-HealthChange HealthBytes(BoardHealth& health) {
+WatchChange BytesHeard(DeviceWatch& health) {
   health.quietTicks = 0;
-  if (!health.silent) return HealthChange::None;
+  if (!health.silent) return WatchChange::None;
   health.silent = false;
-  return HealthChange::SendsAgain;
+  return WatchChange::SendsAgain;
 }
 
-HealthChange HealthLine(BoardHealth& health, std::string_view read, bool accepted,
+WatchChange LineHeard(DeviceWatch& health, std::string_view read, bool accepted,
                         int frameLength) {
   if (accepted || static_cast<int>(read.size()) == frameLength) {
     health.lineRepeats = 0;
-    if (!health.misfit) return HealthChange::None;
+    if (!health.misfit) return WatchChange::None;
     health.misfit = false;
-    return HealthChange::FitsAgain;
+    return WatchChange::FitsAgain;
   }
   const bool whole = !read.empty() && read.find('\n') == read.size() - 1;
   if (!whole) {
     health.lineRepeats = 0;  // noise, or two lines read together: no length to judge
-    return HealthChange::None;
+    return WatchChange::None;
   }
   const int length = static_cast<int>(read.size());
   health.lineRepeats = length == health.lineLength ? health.lineRepeats + 1 : 1;
   health.lineLength = length;
-  if (health.misfit || health.lineRepeats < kMisfitLines) return HealthChange::None;
+  if (health.misfit || health.lineRepeats < kMisfitLines) return WatchChange::None;
   health.misfit = true;
-  return HealthChange::Misfit;
+  return WatchChange::Misfit;
 }
 
 }  // namespace tessar
