@@ -371,7 +371,7 @@ TEST(HeadlessEndToEnd, TerminationSignalsRunTheOrderlyShutdownInBothEditions) {
   const auto count = [&sim](const char* line) { return Count(sim.Output(), line); };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_EQ(RunProcess(BinPath("tessar-settings"), {"init", QString::fromStdString(settings)}).exitCode, 0);
+    ASSERT_EQ(RunProcess(BinPath("tessar-settings"), {"init", QString::fromStdString(settings), "--force"}).exitCode, 0);
     const QString device = c.boxOpen ? "B." : "A.";
     ASSERT_EQ(RunProcess(BinPath("tessar-settings"),
                          {"set", QString::fromStdString(settings), "A.englishUi=1",
