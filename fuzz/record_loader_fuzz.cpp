@@ -10,6 +10,7 @@
 #include "browser/browser_export.h"
 #include "browser/record_csv.h"
 #include "browser/record_loader.h"
+#include "common/date_time.h"
 #include "fuzz_support.h"
 
 using namespace tessar;
@@ -42,9 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ChartData& d = r.data;
   Require(r.plottedPoints <= request.pointLimit, "the point limit holds");
   Require(static_cast<int>(d.x.size()) == r.plottedPoints, "one x value per plotted point");
-  Require(std::is_sorted(d.x.begin(), d.x.end(), [](double a, double b) { return a < b; }) ||
-              std::any_of(d.x.begin(), d.x.end(), [](double v) { return std::isnan(v); }),
-          "points are in ascending x order");
+  Require(std::all_of(d.x.begin(), d.x.end(), [](double v) { return std::isfinite(v); }),
+          "every x value is finite: damaged record times are skipped");
+  Require(std::is_sorted(d.x.begin(), d.x.end()), "points are in ascending x order");
+  if (request.mode == AxisMode::RecordTime)
+    Require(std::all_of(d.x.begin(), d.x.end(), [](double v) { return IsCalendarDayCount(v); }),
+            "every record time is a date-time");
+  Require(r.skippedRecords >= 0, "skipped records are counted up");
   for (int i = 0; i < kBrowserSeriesCount; ++i)
     Require(d.PointCount(i) == (i < d.channelCount ? r.plottedPoints : 0),
             "the series of the load's channels hold every point, the others none");

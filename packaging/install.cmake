@@ -13,12 +13,15 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_INSTALL_DA
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tessar)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${doc_dir})
 
-# The build folder mirrors the installed layout for the default alarm sound:
-# bin/tessar finds ../share/tessar/alarm.wav from either.
-file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/share/tessar)
+# The build folder is a portable program folder, not an installed layout (an
+# installed program, whose ../share/tessar/ exists, keeps its files in the
+# per-user folder): the default alarm sound lies beside the programs there.
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/alarm.wav DESTINATION ${CMAKE_BINARY_DIR}/bin)
+file(REMOVE_RECURSE ${CMAKE_BINARY_DIR}/share/tessar)
 
-# The logger and the viewer as systemd user services.
-foreach(unit tessar tessview)
+# The logger and the viewer as systemd user services, and their templates
+# for several instances on one machine (tessar@NAME, tessview@NAME).
+foreach(unit tessar tessview tessar@ tessview@)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${unit}.service.in
                  ${CMAKE_BINARY_DIR}/packaging/${unit}.service @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/${unit}.service DESTINATION lib/systemd/user)
@@ -43,8 +46,7 @@ if(HELP2MAN AND GZIP)
       "tessar|thermocouple logger for ORVA devices"
       "tessview|viewer of Tessar loggers over the network"
       "tessar-settings|show, create and change Tessar settings files"
-      "tessar-records|Tessar recordings from the command line"
-      "orva-sim|simulated ORVA acquisition devices on pseudo-terminals")
+      "tessar-records|Tessar recordings from the command line")
     string(REPLACE "|" ";" parts "${entry}")
     list(GET parts 0 program)
     list(GET parts 1 summary)
@@ -61,11 +63,45 @@ if(HELP2MAN AND GZIP)
       VERBATIM)
     list(APPEND man_pages ${page}.gz)
   endforeach()
-  add_custom_target(man-pages ALL DEPENDS ${man_pages})
+  # orva-sim's page shows its device faults as tables
+  set(page ${CMAKE_BINARY_DIR}/man/orva-sim.1)
+  add_custom_command(
+    OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:orva-sim> -DHELP2MAN=${HELP2MAN}
+            -DVERSION=${PROJECT_VERSION} "-DSUMMARY=simulated ORVA acquisition devices on pseudo-terminals"
+            -DOUTPUT=${page} -P ${CMAKE_CURRENT_LIST_DIR}/orva-sim-man.cmake
+    COMMAND ${GZIP} -9nf ${page}
+    DEPENDS orva-sim ${CMAKE_CURRENT_LIST_DIR}/orva-sim-man.cmake
+    COMMENT "Man page of orva-sim"
+    VERBATIM)
+  list(APPEND man_pages ${page}.gz)
+  add_custom_target(man-pages ALL DEPENDS ${man_pages} ${CMAKE_BINARY_DIR}/man/tessar.5.gz)
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
 else()
   message(STATUS "help2man or gzip not found: no man pages")
 endif()
+
+# The files a user edits (settings fields, .mqtt, .web, .health): tessar(5),
+# its field list from tessar-settings itself.
+if(GZIP)
+  set(page ${CMAKE_BINARY_DIR}/man/tessar.5)
+  add_custom_command(
+    OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:tessar-settings>
+            -DTEMPLATE=${CMAKE_CURRENT_LIST_DIR}/tessar.5.in -DVERSION=${PROJECT_VERSION}
+            -DOUTPUT=${page} -P ${CMAKE_CURRENT_LIST_DIR}/settings-man.cmake
+    COMMAND ${GZIP} -9nf ${page}
+    DEPENDS tessar-settings ${CMAKE_CURRENT_LIST_DIR}/tessar.5.in ${CMAKE_CURRENT_LIST_DIR}/settings-man.cmake
+    COMMENT "Man page tessar(5)"
+    VERBATIM)
+  if(NOT TARGET man-pages)
+    add_custom_target(man-pages ALL DEPENDS ${page}.gz)
+  endif()
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5 OPTIONAL)
+endif()
+# The README: how to run, configure and install it.
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${doc_dir})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessar)

@@ -10,9 +10,11 @@ const COLORS = ['#0449BB', '#ED1C24', '#009600', '#C602B6', '#5D5151',
                 '#EC9123', '#21AEA0', '#400080', '#808000'];
 const TEXTS = {
   en: { live: 'live', offline: 'reconnecting…', idle: 'not receiving', receiving: 'receiving',
-        none: 'No board is in use.', ref: 'Ref', serial: 'S/N', last: 'last record' },
+        none: 'No board is in use.', ref: 'Ref', serial: 'S/N', last: 'last record',
+        health: { open: 'open', stuck: 'stuck', jump: 'jump' } },
   ko: { live: '연결됨', offline: '다시 연결 중…', idle: '수신 없음', receiving: '수신 중',
-        none: '사용 중인 보드가 없습니다.', ref: '기준', serial: '일련번호', last: '마지막 기록' },
+        none: '사용 중인 보드가 없습니다.', ref: '기준', serial: '일련번호', last: '마지막 기록',
+        health: { open: '단선', stuck: '고정', jump: '급변' } },
 };
 const token = new URLSearchParams(location.search).get('token');
 let text = TEXTS.en;
@@ -84,9 +86,10 @@ function buildCard(record) {
     ch.style.setProperty('--c', COLORS[i]);
     const name = el('span', 'name', channelName(record, i));
     const v = el('span', 'v', '—');
-    ch.append(name, v);
+    const fault = el('span', 'fault');
+    ch.append(name, v, fault);
     values.append(ch);
-    cells.push({ ch, name, v });
+    cells.push({ ch, name, v, fault });
   }
   const chartBox = el('div', 'chart');
   const stamp = el('div', 'meta');
@@ -111,6 +114,21 @@ function showRecord(record) {
     cell.ch.classList.toggle('alarm', !!record.alarm[i]);
   });
   b.stamp.textContent = record.time ? text.last + ' ' + record.time.replace('T', ' ').slice(0, 19) : '';
+  showHealth(record);
+}
+
+// a channel's thermocouple health: "open", "stuck" or "jump" on its cell
+function showHealth(message) {
+  const b = boards.get(message.board);
+  if (!b || !message.health) return;
+  message.health.forEach((state, i) => {
+    const cell = b.cells[i];
+    const fault = state && state !== 'ok' ? state : null;
+    cell.ch.classList.toggle('faulty', !!fault);
+    cell.ch.dataset.health = fault || '';
+    cell.fault.textContent = fault ? (text.health[fault] || fault) : '';
+    if (fault === 'open') cell.v.textContent = '—';
+  });
 }
 
 function appendPoint(record) {
@@ -172,6 +190,8 @@ function connect(delay) {
       appendPoint(message);
     } else if (message.type === 'alarm') {
       showAlarm(message);
+    } else if (message.type === 'health') {
+      showHealth(message);
     }
   };
   ws.onclose = () => {

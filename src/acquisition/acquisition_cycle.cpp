@@ -42,13 +42,26 @@ ChartPoint MakeChartPoint(RunState& run, const ConversionState& conversion, doub
 
 std::int32_t DateKey(const CalendarTime& t) { return t.year * 10000 + t.month * 100 + t.day; }
 
-// Names a new recording file for the time `now` and writes its header.
+// Names a new recording file for the time `now` and writes its header. A
+// header that fails is written by the first record that gets through.
 void StartRecordingFile(RunState& run, const BoardSettings& settings, double now,
                         const CycleInputs& inputs) {
   run.RecordFileName =
       NewRecordingFileName(inputs.dataDirectory, inputs.board, now, run.RecordFileHour);
   run.RecordFileDate = DateKey(DecodeDateTime(now));
+  run.LastRecordTime = -1.0;
   WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+}
+
+// The line of a change between writing and failing to write the board's records.
+std::optional<std::string> RecordingNotice(RunState& run, int board, bool written,
+                                           const std::error_code& error) {
+  if (written == !run.RecordingFailing) return std::nullopt;
+  run.RecordingFailing = !written;
+  const std::string head = std::string("Board ") + static_cast<char>('A' + board) + ": ";
+  if (written) return head + "recording again in " + run.RecordFileName.string();
+  return head + "cannot write " + run.RecordFileName.string() + " (" + error.message() +
+         "); records are lost until it can";
 }
 
 }  // namespace
@@ -110,8 +123,21 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
   ConvertFrame(conversion, frameText, kFrameTextSize, frame.ModelKind, settings, inputs.controls,
                run.SampleCount);
 
+  out.now = now;
+  for (int i = 0; i < kSlotCount; ++i) out.values[i] = conversion.ChannelValue[i];
+
+  // The health of the channels, on the frame's counts and the values; the
+  // cycle takes a record when step 9 lets it through.
+  const bool recording =
+      inputs.recordEveryFrame || run.SampleCount <= 0 || frame.RecordCountdown <= 0;
+  out.health = CheckHealth(state.health, inputs.health,
+                           ParseFrame(frameText, kFrameTextSize, frame.ModelKind).raw, conversion,
+                           settings, frame.ModelKind, now, recording);
+  AlarmInputs alarms = inputs.alarms;
+  alarms.relayTrips = RelayTrips(state.health, inputs.health);
+
   // 6. Alarm check of the converted values.
-  out.alarm = CheckAlarms(inputs.board, settings, conversion, frame.ModelKind, inputs.alarms,
+  out.alarm = CheckAlarms(inputs.board, settings, conversion, frame.ModelKind, alarms,
                           state.relays, run.MemoPaused, inputs.dataDirectory, now);
 
   // 7. Value boxes.
@@ -140,30 +166,36 @@ CycleOutcome RunCycle(BoardRunState& state, const char* frameText, double now,
   out.memoAppend = !run.MemoPaused;
 
   // 14. A new file for each clock hour of each day: a board silent from
-  // 10:15 until 10:20 the next day must not resume in yesterday's file.
+  // 10:15 until 10:20 the next day must not resume in yesterday's file. A
+  // clock set back (by hand, or at the end of daylight-saving time) starts a
+  // new file too, so that time never runs backwards inside a file.
   const CalendarTime when = DecodeDateTime(now);
-  if (when.hour != run.RecordFileHour || DateKey(when) != run.RecordFileDate) {
+  if (when.hour != run.RecordFileHour || DateKey(when) != run.RecordFileDate ||
+      now <= run.LastRecordTime) {
     StartRecordingFile(run, settings, now, inputs);
   }
 
   // 15. Titles or channel names changed since the header was written.
+  const RecordingHeader header = BuildRecordingHeader(settings, run.StartTime);
   if (run.HeaderDirty) {
-    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+    WriteRecordingHeader(run.RecordFileName, header);
     run.HeaderDirty = false;
   }
 
-  // 16. The record. A file that is not there (its directory could not be
-  // created when it was named, or it was removed since) first gets its
-  // directory and header, so that no recording file ever starts without one.
+  // 16. The record. A file that is gone (its directory could not be created
+  // when it was named, or it was removed since) is followed by a new one
+  // named now, in a directory made again.
   std::error_code missing;
   if (!std::filesystem::exists(run.RecordFileName, missing)) {
-    std::filesystem::create_directories(run.RecordFileName.parent_path(), missing);
-    WriteRecordingHeader(run.RecordFileName, BuildRecordingHeader(settings, run.StartTime));
+    StartRecordingFile(run, settings, now, inputs);
   }
   RecordingRecord& record = out.record;
   record.time = now;
   for (int i = 0; i < kSlotCount; ++i) record.values[i] = conversion.ChannelValue[i];
-  out.recordWritten = AppendRecordingRecord(run.RecordFileName, record);
+  std::error_code failure;
+  out.recordWritten = AppendRecordingRecord(run.RecordFileName, header, record, &failure);
+  if (out.recordWritten) run.LastRecordTime = now;
+  out.recordingNotice = RecordingNotice(run, inputs.board, out.recordWritten, failure);
 
   // 17. Chart limit: start again empty, the left end at the last point.
   if (state.chart.Full()) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "acquisition/board_state.h"
+#include "acquisition/channel_health.h"
 #include "acquisition/conversion.h"
 #include "acquisition/recording_file.h"
 #include "settings/board_settings.h"
@@ -37,11 +38,14 @@ struct CycleInputs {
   LiveControls controls;                   // ChkOhm, ChbZero, ChbTref / EdTref
   bool scrollChart = false;                // the board's ChkScroll box
   bool elapsedAxis = false;                // ElapsedAxis (one for all boards)
-  std::filesystem::path dataDirectory;     // CurrentDataDirectory
+  // Where records and events go: the data directory the run started with,
+  // an absolute path.
+  std::filesystem::path dataDirectory;
   // The viewer records every frame it receives: its pace is the pace of its
   // data requests, and the record countdown is the poll's.
   bool recordEveryFrame = false;
   AlarmInputs alarms;                      // interlock box, language of the messages
+  HealthConfig health;                     // what the thermocouple health checks look for
 };
 
 struct ChartPoint {
@@ -60,6 +64,7 @@ struct CycleOutcome {
   std::uint32_t indicatorColour = kIndicatorWhite;
   bool processed = false;                 // false: the frame was too short, nothing else happened
   AlarmOutcome alarm;                     // the alarm check of the converted values
+  HealthOutcome health;                   // the health check of the channels
   std::optional<std::string> startLabel;  // a run started: the start label's new text
   std::array<std::string, kChannelCount> valueTexts;  // boxes 1..8
   bool checkNetworkLogs = false;          // empty MemoR / MemoS when they hold 100 lines or more
@@ -70,7 +75,12 @@ struct CycleOutcome {
                                           // memo is then emptied once it holds 250 lines
   bool chartCleared = false;              // the point filled the chart, which is empty again
   RecordingRecord record{};               // the record as it was written (or tried)
-  bool recordWritten = false;             // the record reached the file (failures are silent)
+  bool recordWritten = false;             // the record reached the file
+  // The board's recording stopped reaching its file, or reaches it again:
+  // one line for the status bar and the journal, at the change only.
+  std::optional<std::string> recordingNotice;
+  double now = 0.0;                       // the cycle's time
+  std::array<double, kSlotCount> values{};  // ChannelValue after the conversion
 };
 
 // One cycle of board `inputs.board`. A record's chart point goes into

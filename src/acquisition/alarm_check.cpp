@@ -52,6 +52,7 @@ AlarmOutcome EvaluateAlarms(int board, const BoardSettings& settings, const Conv
   AlarmOutcome out;
   relays.OutputMaskPrevious = relays.OutputMask;
   const std::string time = FormatDateTime(now);
+  int relayChannels = 0;  // channels driving their relay: in alarm, or tripped
   for (int k = 1; k <= kChannelCount; ++k) {
     const double v = values.ChannelValue[k];
     if (settings.alarmEnabled[k] != 0) {
@@ -72,16 +73,18 @@ AlarmOutcome EvaluateAlarms(int board, const BoardSettings& settings, const Conv
         ++out.AlarmCount;
       }
     }
+    const bool relayOn = out.inAlarm[k] || inputs.relayTrips[k];
+    if (relayOn) ++relayChannels;
     if (inputs.interlock && HasRelayBit(modelKind, k)) {
       const std::int32_t bit = std::int32_t{1} << (k - 1);
-      relays.OutputMask = out.inAlarm[k] ? (relays.OutputMask | bit) : (relays.OutputMask & ~bit);
+      relays.OutputMask = relayOn ? (relays.OutputMask | bit) : (relays.OutputMask & ~bit);
     }
   }
-  if (inputs.interlock && modelKind == 0) relays.OutputMask = out.AlarmCount > 0 ? 1 : 0;
+  if (inputs.interlock && modelKind == 0) relays.OutputMask = relayChannels > 0 ? 1 : 0;
 
   if (inputs.interlock && relays.OutputMask != relays.OutputMaskPrevious) {
     out.relayCommand = modelKind == 0
-                           ? SingleRelayCommand(out.AlarmCount > 0)
+                           ? SingleRelayCommand(relayChannels > 0)
                            : OutputMaskCommand(static_cast<std::uint32_t>(relays.OutputMask));
   }
   return out;

@@ -44,6 +44,9 @@ struct AlarmOutcome {
 struct AlarmInputs {
   bool interlock = false;  // the board's "Interlock D/O" box
   bool koreanUi = true;    // language of the messages and the event file
+  // Channels that drive their relay output as if in alarm (an open
+  // thermocouple, when so configured); no message, sound or event line.
+  std::array<bool, kSlotCount> relayTrips{};
 };
 
 // The decision alone: messages, channels in alarm and the relay word. `now`

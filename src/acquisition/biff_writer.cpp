@@ -39,6 +39,9 @@ void BiffWriter::Begin() {
   std::string data;
   for (std::uint16_t v : {0x0000, 0x0010, 0x0001, 0x0000}) PutU16(data, v);
   Record(kBiffBof, data);
+  std::string codepage;
+  PutU16(codepage, kBiffCp949);
+  Record(kBiffCodepage, codepage);
 }
 
 void BiffWriter::End() { Record(kBiffEof, {}); }

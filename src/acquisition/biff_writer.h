@@ -12,9 +12,14 @@
 namespace tessar {
 
 inline constexpr std::uint16_t kBiffBof = 0x0809;
+inline constexpr std::uint16_t kBiffCodepage = 0x0042;
 inline constexpr std::uint16_t kBiffLabel = 0x0204;
 inline constexpr std::uint16_t kBiffNumber = 0x0203;
 inline constexpr std::uint16_t kBiffEof = 0x000A;
+// The code page of every text cell: CP949 (Korean), as the writer stores them.
+inline constexpr std::uint16_t kBiffCp949 = 949;
+// Row numbers are 16-bit: the last row a cell can address.
+inline constexpr int kBiffLastRow = 0xFFFF;
 
 // The longest text a label cell holds: its record length (8 + text length)
 // must fit the 16-bit length field.
@@ -26,7 +31,8 @@ class BiffWriter {
   // (flush and stream state) after End().
   explicit BiffWriter(std::ostream& out) : out_(out) {}
 
-  // Beginning of a worksheet.
+  // Beginning of a worksheet, followed by the code page of its texts, so
+  // that readers decode them as CP949 rather than as their own default.
   void Begin();
   // End of file.
   void End();

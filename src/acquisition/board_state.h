@@ -7,6 +7,7 @@
 
 #include "acquisition/chart_model.h"
 #include "acquisition/alarm_check.h"
+#include "acquisition/channel_health.h"
 #include "acquisition/conversion.h"
 #include "device/frame_state.h"
 
@@ -21,6 +22,10 @@ struct RunState {
   std::filesystem::path RecordFileName;  // current recording file
   std::int16_t RecordFileHour = 0;       // hour at which it was named
   std::int32_t RecordFileDate = 0;       // and its day, as yyyymmdd
+  // Time of the last record written to the current file; a record not after
+  // it (the clock went back) starts a new file. -1: none yet.
+  double LastRecordTime = -1.0;
+  bool RecordingFailing = false;  // the last record could not be written
   bool HeaderDirty = false;       // titles or channel names changed: rewrite the header
   bool MemoPaused = false;        // the memo takes no lines while set
   bool IndicatorOn = false;       // activity indicator: painted red (true) or white
@@ -34,6 +39,7 @@ struct BoardRunState {
   RunState run;
   ChartModel chart;  // the live chart's points since it was last emptied
   RelayState relays;
+  BoardHealth health;  // the thermocouple health of its channels
 };
 
 }  // namespace tessar

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "settings/board_settings.h"
 
@@ -59,16 +60,28 @@ std::filesystem::path RecordingDirectory(const std::filesystem::path& dataDirect
 
 // A new recording file for board `board` at `now`: creates the directory with
 // its parents (a failure is left to the first write) and returns
-// "<directory>/<hhmmss>.ORV"; `hour` receives the hour of the name.
+// "<directory>/<hhmmss>.ORV". A file of that name that exists already (of
+// another run, or of this one before the clock went back) is never taken:
+// the name of the next second that is free is, so that no earlier file is
+// reopened (empty when a whole day of names is taken). `hour` receives the
+// hour of `now`.
 std::filesystem::path NewRecordingFileName(const std::filesystem::path& dataDirectory, int board,
                                            double now, std::int16_t& hour);
 
 // Writes the header at offset 0: an existing file keeps its records, a
-// missing one is created. False when the file could not be written; nobody
-// is told, the next write tries again.
-bool WriteRecordingHeader(const std::filesystem::path& path, const RecordingHeader& header);
+// missing one is created. A file that cannot take its whole header is left
+// empty, or removed when this write created it, so that no file ever starts
+// with part of a header. False when the file could not be written; nobody is
+// told, the next write tries again. `error` (may be null) receives the reason.
+bool WriteRecordingHeader(const std::filesystem::path& path, const RecordingHeader& header,
+                          std::error_code* error = nullptr);
 
-// Appends one record. False when the file could not be written.
-bool AppendRecordingRecord(const std::filesystem::path& path, const RecordingRecord& record);
+// Appends one record, whole or not at all: a short write (a full disk, a
+// file-size limit) is cut back to the last whole record. Before it, a file
+// that ends in part of a record is cut back to its whole records, and one
+// without a whole header (or missing) gets `header` first. False when the
+// record could not be written; `error` (may be null) receives the reason.
+bool AppendRecordingRecord(const std::filesystem::path& path, const RecordingHeader& header,
+                           const RecordingRecord& record, std::error_code* error = nullptr);
 
 }  // namespace tessar

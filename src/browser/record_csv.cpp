@@ -65,8 +65,12 @@ std::string CsvField(const std::string& text) {
   return quoted + '"';
 }
 
-void WriteRecordsCsv(const ChartData& data, double start, std::ostream& out) {
-  std::string line = "time,elapsed_s";
+void WriteRecordsCsv(const ChartData& data, double start, std::ostream& out,
+                     const CsvBoards* boards) {
+  std::vector<std::string> boardFields;
+  if (boards)
+    for (const std::string& name : boards->names) boardFields.push_back(',' + CsvField(name));
+  std::string line = boards ? "time,elapsed_s,board" : "time,elapsed_s";
   for (int c = 0; c < data.channelCount; ++c)
     line += ',' + CsvField(data.titles[c].trimmed().toUtf8().toStdString());
   line += "\r\n";
@@ -76,6 +80,7 @@ void WriteRecordsCsv(const ChartData& data, double start, std::ostream& out) {
   for (std::size_t j = 0; j < data.x.size(); ++j) {
     line.clear();
     TimeFields(line, data.x[j], start);
+    if (boards) line += boardFields[boards->ofPoint[j]];
     for (int c = 0; c < data.channelCount; ++c) {
       line += ',';
       const double v = data.y[c][j];

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -45,7 +46,10 @@ std::string ReadHead(std::FILE* f) {
 class Reader {
  public:
   Reader(const LoadRequest& request, LoadResult& result, const RecordLayout& layout)
-      : request_(request), result_(result), layout_(layout) {}
+      : request_(request),
+        result_(result),
+        layout_(layout),
+        origin_(IsCalendarDayCount(result.header.startTime) ? result.header.startTime : NAN) {}
 
   // Reads the records of one open file positioned after its header.
   FileOutcome ReadRecords(std::FILE* f) {
@@ -70,12 +74,20 @@ class Reader {
         if (held == 0) return FileOutcome::Read;
       }
       const char* bytes = block_.data() + size * next++;
-      if (++k < subsampling) continue;
-      k = 0;
+      const bool plotted = ++k >= subsampling;
+      if (plotted) k = 0;
+      double time;
+      std::memcpy(&time, bytes, sizeof time);
+      if (!IsCalendarDayCount(time)) {
+        ++result_.skippedRecords;
+        continue;
+      }
+      if (std::isnan(origin_)) origin_ = time;
+      if (!plotted) continue;
       std::memcpy(record.data(), bytes, size);
       // Only the channels of the load are charted (7 of a 9-value record
       // whose serial number marks a 7-channel device).
-      result_.data.Add(AxisX(request_.mode, record[0], result_.header.startTime), &record[1]);
+      result_.data.Add(AxisX(request_.mode, time, origin_), &record[1]);
       ++result_.plottedPoints;
     }
   }
@@ -84,6 +96,7 @@ class Reader {
   const LoadRequest& request_;
   LoadResult& result_;
   const RecordLayout& layout_;
+  double origin_;  // of the elapsed axes; NaN until known
   std::vector<char> block_;
 };
 

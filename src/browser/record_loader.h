@@ -2,7 +2,11 @@
 // from the first file, every file adds its records (subsampled, the count
 // restarting with each file) as points on the chosen x axis, up to the
 // point limit. Files are read with buffered input; a file that ends inside a
-// record ends there.
+// record ends there. A record whose time is no calendar date-time (a damaged
+// record: NaN, infinite, before year 1 or after 9999) is skipped and counted;
+// it still holds its place in the subsampling count. The elapsed axes count
+// from the first file's start time, or from the load's first record when
+// that header's start time is no date-time, so every x value is finite.
 #pragma once
 
 #include <QString>
@@ -53,6 +57,7 @@ struct LoadResult {
   RecordHeaderInfo header;  // of the first file, when its layout was recognised
   ChartData data;           // titles: channel names trimmed; sorted by x
   int plottedPoints = 0;
+  long long skippedRecords = 0;   // damaged records read and left out
   std::vector<FileOutcome> files;  // one per requested file once past the header
 };
 

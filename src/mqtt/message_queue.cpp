@@ -6,18 +6,13 @@
 namespace tessar {
 
 void MessageQueue::Push(std::string topic, std::string payload) {
-  if (messages_.size() >= limit_) {
-    // one already handed to the connection is on its way: no longer held,
-    // but not lost either
-    if (messages_.front().sent) {
-      --inFlight_;
-    } else {
-      ++dropped_;
-    }
-    messages_.pop_front();
-    PopAcknowledged();
-  }
+  if (Waiting() >= limit_) DropOldestWaiting();
   messages_.push_back(QueuedMessage{std::move(topic), std::move(payload)});
+}
+
+void MessageQueue::DropOldestWaiting() {
+  messages_.erase(messages_.begin() + static_cast<std::ptrdiff_t>(inFlight_));
+  ++dropped_;
 }
 
 QueuedMessage* MessageQueue::NextToSend(std::size_t maxInFlight) {
@@ -51,6 +46,7 @@ void MessageQueue::ConnectionLost() {
   messages_.insert(messages_.begin(), std::make_move_iterator(unacknowledged.begin()),
                    std::make_move_iterator(unacknowledged.end()));
   inFlight_ = 0;
+  while (Waiting() > limit_) DropOldestWaiting();
 }
 
 std::size_t MessageQueue::TakeDropped() { return std::exchange(dropped_, 0); }

@@ -1,8 +1,10 @@
 // The messages a publisher holds: those not yet handed to the broker
 // connection and those handed over but not yet acknowledged (QoS 1), in the
-// order they were published. At most `limit` are held: a new message beyond
-// it drops the oldest; drops of messages never handed over are counted until
-// the count is taken (once per outage).
+// order they were published. At most `limit` wait to be handed over: a new
+// message beyond it drops the oldest waiting one. Those handed over do not
+// count (the publisher bounds them itself) until a lost connection puts them
+// back among the waiting. Drops are counted until the count is taken (once
+// per outage).
 #pragma once
 
 #include <cstddef>
@@ -23,7 +25,7 @@ class MessageQueue {
  public:
   explicit MessageQueue(std::size_t limit) : limit_(limit < 1 ? 1 : limit) {}
 
-  // Holds a message; drops the oldest when the limit is reached.
+  // Holds a message; drops the oldest waiting one when `limit` wait.
   void Push(std::string topic, std::string payload);
 
   // The next message to hand over, or null when all are handed over or
@@ -34,11 +36,13 @@ class MessageQueue {
   // The broker acknowledged `mid`: the message is done.
   void Acknowledge(int mid);
   // The connection is lost: what was handed over and not acknowledged goes
-  // again, in its place, on the next connection.
+  // again, in its place, on the next connection; beyond `limit` the oldest
+  // are dropped.
   void ConnectionLost();
 
   std::size_t size() const { return messages_.size(); }
   std::size_t InFlight() const { return inFlight_; }
+  std::size_t Waiting() const { return messages_.size() - inFlight_; }
   std::size_t limit() const { return limit_; }
   // Messages dropped since the count was last taken.
   std::size_t Dropped() const { return dropped_; }
@@ -47,6 +51,7 @@ class MessageQueue {
 
  private:
   void PopAcknowledged();
+  void DropOldestWaiting();
 
   std::deque<QueuedMessage> messages_;  // the first inFlight_ are handed over
   std::size_t limit_;

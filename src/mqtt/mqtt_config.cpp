@@ -120,6 +120,10 @@ std::string AlarmTopic(const MqttConfig& config, int board) {
   return BoardTopic(config, board, "alarm");
 }
 
+std::string HealthTopic(const MqttConfig& config, int board) {
+  return BoardTopic(config, board, "health");
+}
+
 std::string StatusTopic(const MqttConfig& config) { return config.topicPrefix + "/status"; }
 
 int ReconnectDelayMs(int retry) {

@@ -49,6 +49,7 @@ std::string MqttConfigPathFor(std::string_view settingsPath);
 // The topics of one publisher.
 std::string RecordTopic(const MqttConfig& config, int board);  // <prefix>/<letter>/record
 std::string AlarmTopic(const MqttConfig& config, int board);   // <prefix>/<letter>/alarm
+std::string HealthTopic(const MqttConfig& config, int board);  // <prefix>/<letter>/health
 std::string StatusTopic(const MqttConfig& config);             // <prefix>/status
 
 // The wait before a connection attempt after a failed or lost one; `retry`

@@ -54,6 +54,10 @@ int RemoteBoardOf(const ClientSettings& s, int board) {
   return remote >= 0 && remote < kBoardCount ? remote : board;
 }
 
+std::int32_t PollIntervalOf(const ClientSettings& s, int board) {
+  return std::clamp(s.pollInterval[board], kPollIntervalMin, kPollIntervalMax);
+}
+
 void StoreServerAddresses(ClientSettings& s, const std::vector<std::string>& addresses) {
   std::memset(s.serverAddress, 0, sizeof s.serverAddress);
   int count = 0;

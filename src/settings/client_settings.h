@@ -60,6 +60,14 @@ std::vector<std::string> OfferedServerAddresses(const ClientSettings& settings);
 // number when the stored one is outside 0..3.
 int RemoteBoardOf(const ClientSettings& settings, int board);
 
+// The range of a board's poll interval, in seconds: that of its interval box.
+constexpr std::int32_t kPollIntervalMin = 1;
+constexpr std::int32_t kPollIntervalMax = 1000;
+
+// A board's poll interval as stored, brought into the interval box's range
+// (a short file's zero polls every second, not on every tick).
+std::int32_t PollIntervalOf(const ClientSettings& settings, int board);
+
 // The address list saved at shutdown: up to 10 entries in order, an entry
 // that does not fit its field (more than 24 bytes) left out; `serverCount`
 // becomes the number stored.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -65,12 +66,21 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
+// $HOME, else the home of the password database (systemd gives a system
+// service without User= no $HOME).
+std::string HomeDirectory() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_dir != nullptr)
+    return entry->pw_dir;
+  return {};
+}
+
 }  // namespace
 
 std::string ChooseProgramDirectory(const std::string& executableDirectory,
-                                   bool executableDirectoryWritable,
+                                   bool executableDirectoryWritable, bool installedLayout,
                                    const std::string& xdgConfigHome, const std::string& home) {
-  if (executableDirectoryWritable) return executableDirectory;
+  if (executableDirectoryWritable && !installedLayout) return executableDirectory;
   // a relative config home is to be ignored, as the XDG rules say
   std::string configHome;
   if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/') {
@@ -93,12 +103,19 @@ bool CanCreateFilesIn(const QString& directory) {
   return true;
 }
 
-QString ProgramDirectory(const QString& executableDirectory) {
+bool IsInstalledLayout(const QString& executableDirectory) {
+  return !executableDirectory.isEmpty() &&
+         QFileInfo(executableDirectory + QStringLiteral("/../share/tessar")).isDir();
+}
+
+QString ProgramDirectory(const QString& executableDirectory, const QString& instance) {
   const std::string chosen =
       ChooseProgramDirectory(QFile::encodeName(executableDirectory).toStdString(),
                              CanCreateFilesIn(executableDirectory),
-                             Environment("XDG_CONFIG_HOME"), Environment("HOME"));
-  const QString directory = QFile::decodeName(chosen.c_str());
+                             IsInstalledLayout(executableDirectory),
+                             Environment("XDG_CONFIG_HOME"), HomeDirectory());
+  QString directory = QFile::decodeName(chosen.c_str());
+  if (!instance.isEmpty()) directory += QLatin1Char('/') + instance;
   if (directory != executableDirectory) QDir().mkpath(directory);
   return directory;
 }
@@ -109,9 +126,14 @@ QString SettingsPathIn(const QString& programDirectory, const QString& executabl
          QFileInfo(QFile::decodeName(settings.c_str())).fileName();
 }
 
-QString AlarmSoundPathFor(const QString& programDirectory, const QString& executableDirectory) {
+QString AlarmSoundPathFor(const QString& programDirectory, const QString& sharedDirectory,
+                          const QString& executableDirectory) {
   const QString own = programDirectory + QStringLiteral("/alarm.wav");
   if (QFileInfo::exists(own)) return own;
+  if (!sharedDirectory.isEmpty()) {
+    const QString shared = sharedDirectory + QStringLiteral("/alarm.wav");
+    if (QFileInfo::exists(shared)) return shared;
+  }
   const QString installed =
       QDir::cleanPath(executableDirectory + QStringLiteral("/../share/tessar/alarm.wav"));
   return QFileInfo::exists(installed) ? installed : own;

@@ -18,6 +18,8 @@ struct FieldInfo {
   std::size_t elementSize;  // bytes of one element (a text: its field size)
   long long minValue;       // integer fields: allowed range
   long long maxValue;
+  const char* meaning;      // what the field holds and what its values mean
+  int maxCharacters = 0;    // texts: the most characters a window shows (0: the field's size)
 };
 
 // The fields of a BoardSettings record and of the ClientSettings record, in
@@ -26,6 +28,10 @@ std::span<const FieldInfo> BoardSettingsFields();
 std::span<const FieldInfo> ClientSettingsFields();
 
 const FieldInfo* FindField(std::span<const FieldInfo> fields, const std::string& name);
+
+// The values a field takes, as a person reads them: "whole number 0..3",
+// "number", "text, at most 20 bytes", "text, at most 10 characters".
+std::string FieldValuesText(const FieldInfo& field);
 
 // One element as text: numbers in the C locale (doubles shortest exact),
 // texts decoded from the file code page to UTF-8, without quotes.

@@ -30,7 +30,7 @@ LiveRecord EmptyRecord(int board) {
 }
 
 std::string BoardJsonFields(const LiveRecord& last, const BoardSettings& settings,
-                            bool receiving) {
+                            bool receiving, const HealthReport& health) {
   std::string out = RecordJsonFields(last, settings);
   out += ",\"alarm\":[";
   for (int i = 0; i < kSlotCount; ++i) {
@@ -39,12 +39,17 @@ std::string BoardJsonFields(const LiveRecord& last, const BoardSettings& setting
   }
   out += "],\"receiving\":";
   out += receiving ? "true" : "false";
+  out += ',' + HealthArrayJson(health);
   return out;
 }
 
 std::string RecordPushJson(const LiveRecord& record, const BoardSettings& settings,
-                           bool receiving) {
-  return "{\"type\":\"record\"," + BoardJsonFields(record, settings, receiving) + '}';
+                           bool receiving, const HealthReport& health) {
+  return "{\"type\":\"record\"," + BoardJsonFields(record, settings, receiving, health) + '}';
+}
+
+std::string HealthPushJson(const HealthReport& health) {
+  return "{\"type\":\"health\"," + HealthJsonFields(health) + '}';
 }
 
 std::string AlarmPushJson(int board, std::string_view utf8Text) {

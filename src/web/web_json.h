@@ -5,7 +5,8 @@
 // set; in the viewer, once the server's record arrived):
 //   {"board":"A","time":"YYYY-MM-DDTHH:MM:SS.mmm"|null,"serial":..,"model":..,
 //    "title":..,"unit":..,"names":[9],"values":[9, null = no data],
-//    "alarm":[9 booleans, slot 0 always false],"receiving":bool}
+//    "alarm":[9 booleans, slot 0 always false],"receiving":bool,
+//    "health":[9, "ok"|"open"|"stuck"|"jump", null = not checked]}
 // The values and time are the board's last record, as its recording file
 // holds it; a board without a record yet has null time and values.
 //
@@ -20,11 +21,14 @@
 // /ws pushes, one text message each:
 //   {"type":"record",<the fields of a /api/boards object>}
 //   {"type":"alarm","board":"A","text":<the status bar message>}
+//   {"type":"health","board":"A","time":..,"health":[9],"since":[9 times,
+//    null while ok]} when a board's thermocouple health changes
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "acquisition/channel_health.h"
 #include "acquisition/chart_model.h"
 #include "acquisition/live_record.h"
 #include "device/frame_state.h"
@@ -45,9 +49,10 @@ LiveRecord EmptyRecord(int board);
 
 // The fields of a /api/boards object, without braces.
 std::string BoardJsonFields(const LiveRecord& last, const BoardSettings& settings,
-                            bool receiving);
+                            bool receiving, const HealthReport& health);
 std::string RecordPushJson(const LiveRecord& record, const BoardSettings& settings,
-                           bool receiving);
+                           bool receiving, const HealthReport& health);
+std::string HealthPushJson(const HealthReport& health);
 std::string AlarmPushJson(int board, std::string_view utf8Text);
 std::string InfoJson(bool korean, std::string_view utf8Title);
 

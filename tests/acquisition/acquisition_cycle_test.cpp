@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <QTemporaryDir>
+#include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <vector>
 
 #include "common/number_text.h"
 #include "acquisition/recording_file.h"
@@ -362,6 +368,123 @@ TEST_F(CycleTest, AnUnwritableDataDirectoryIsSkippedAndRetried) {
   const std::string bytes = test::FileText(boards_[0].run.RecordFileName);
   ASSERT_EQ(bytes.size(), 624u);
   EXPECT_EQ(bytes.substr(0, 6), std::string("2.0.2\0", 6));
+}
+
+// Time never runs backwards inside a file and no earlier file changes: a
+// record whose time is not after its file's last one starts a new file, and
+// a new file (also a new run's) takes the next free name when its own exists.
+TEST_F(CycleTest, AClockSetBackStartsANewFileAndKeepsEveryEarlierOne) {
+  const auto at = [](int h, int m, int s, int ms = 0) {
+    return EncodeDateTime({2026, 10, 25, h, m, s, ms});
+  };
+  const struct {
+    const char* what;
+    std::vector<double> times;  // of the records, in the order taken
+    bool restartBeforeLast;     // a new run takes the last record
+    std::vector<std::pair<const char*, std::size_t>> files;  // name and records, in time order
+  } cases[] = {
+      {"two minutes back", {at(10, 20, 1), at(10, 20, 2), at(10, 18, 1)}, false,
+       {{"101801.ORV", 1}, {"102001.ORV", 2}}},
+      {"an hour back onto an earlier file's name",
+       {at(10, 0, 0), at(10, 0, 1), at(11, 0, 5), at(10, 0, 0, 500)}, false,
+       {{"100000.ORV", 2}, {"100001.ORV", 1}, {"110005.ORV", 1}}},
+      {"the end of daylight-saving time",
+       {at(2, 0, 0, 500), at(2, 59, 59, 500), at(2, 0, 0, 500), at(2, 0, 1, 500)}, false,
+       {{"020000.ORV", 2}, {"020001.ORV", 2}}},
+      {"the same time twice", {at(9, 0, 0), at(9, 0, 0)}, false,
+       {{"090000.ORV", 1}, {"090001.ORV", 1}}},
+      {"a new run in the same second", {at(9, 0, 0, 100), at(9, 0, 0, 600)}, true,
+       {{"090000.ORV", 1}, {"090001.ORV", 1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(data_);
+    boards_[0] = BoardRunState{};
+    boards_[0].frame.ModelKind = 1;
+    boards_[0].frame.FrameLength = 40;
+    ApplyConversionSettings(boards_[0].conversion, settings_[0], 1);
+    std::map<fs::path, std::string> earlier;  // every file as it was after its last record
+    for (std::size_t i = 0; i < c.times.size(); ++i) {
+      if (c.restartBeforeLast && i + 1 == c.times.size()) RestartRun(boards_[0], 0);
+      clock_.Set(c.times[i]);
+      Deliver(0);
+      const auto out = Tick();
+      ASSERT_TRUE(out && out->recordWritten) << i;
+      for (const auto& [path, bytes] : earlier) {
+        if (path != boards_[0].run.RecordFileName) {
+          EXPECT_EQ(test::FileText(path), bytes) << path;
+        }
+      }
+      earlier[boards_[0].run.RecordFileName] = test::FileText(boards_[0].run.RecordFileName);
+    }
+    const fs::path dir = BoardDir(0, c.times.front());
+    std::vector<std::pair<std::string, std::size_t>> found;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string bytes = test::FileText(entry.path());
+      ASSERT_EQ((bytes.size() - 544) % 80, 0u);
+      const std::size_t records = (bytes.size() - 544) / 80;
+      for (std::size_t r = 1; r < records; ++r) {
+        EXPECT_GT(test::LeDoubleAt(bytes, 544 + 80 * r), test::LeDoubleAt(bytes, 544 + 80 * (r - 1)))
+            << entry.path();
+      }
+      found.emplace_back(entry.path().filename().string(), records);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::pair<std::string, std::size_t>> expected;
+    for (const auto& [name, records] : c.files) expected.emplace_back(name, records);
+    EXPECT_EQ(found, expected);
+  }
+}
+
+// A full disk (here a file-size limit) loses the records that do not fit,
+// never part of one; the board says so once, and once when it records
+// again; a file named while full gets its header with its first record.
+TEST_F(CycleTest, AFullDiskLosesWholeRecordsAndRecordingResumesByItself) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const auto limitTo = [&](rlim_t bytes) {
+    rlimit limit = saved;
+    limit.rlim_cur = bytes;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  };
+  const struct {
+    CalendarTime time;
+    rlim_t limit;
+    bool written;
+    bool notice;
+  } steps[] = {
+      {{2026, 12, 8, 10, 59, 57}, 544 + 80 + 40, true, false},
+      {{2026, 12, 8, 10, 59, 58}, 544 + 80 + 40, false, true},  // 40 bytes fit, not 80
+      {{2026, 12, 8, 10, 59, 59}, 544 + 80 + 40, false, false},
+      {{2026, 12, 8, 11, 0, 0}, 100, false, false},             // the new hour's file while full
+      {{2026, 12, 8, 11, 0, 1}, RLIM_INFINITY, true, true},
+      {{2026, 12, 8, 11, 0, 2}, RLIM_INFINITY, true, false},
+  };
+  std::vector<std::string> notices;
+  for (const auto& step : steps) {
+    limitTo(step.limit);
+    clock_.Set(EncodeDateTime(step.time));
+    Deliver(0);
+    const auto out = Tick();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    ASSERT_TRUE(out && out->recorded);
+    EXPECT_EQ(out->recordWritten, step.written) << step.time.second;
+    EXPECT_EQ(out->recordingNotice.has_value(), step.notice) << step.time.second;
+    if (out->recordingNotice) notices.push_back(*out->recordingNotice);
+  }
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[0].rfind("Board A: cannot write ", 0), 0u) << notices[0];
+  EXPECT_NE(notices[0].find("File too large"), std::string::npos) << notices[0];
+  EXPECT_EQ(notices[1].rfind("Board A: recording again in ", 0), 0u) << notices[1];
+
+  const fs::path dir = BoardDir(0, clock_.Now());
+  EXPECT_EQ(test::FileText(dir / "105957.ORV").size(), 544u + 80);
+  EXPECT_FALSE(fs::exists(dir / "110000.ORV"));  // named while full: nothing of it stayed
+  const std::string resumed = test::FileText(dir / "110001.ORV");
+  ASSERT_EQ(resumed.size(), 544u + 2 * 80);
+  EXPECT_EQ(resumed.substr(0, 6), std::string("2.0.2\0", 6));
+  EXPECT_EQ(test::LeDoubleAt(resumed, 544), EncodeDateTime({2026, 12, 8, 11, 0, 1}));
 }
 
 TEST_F(CycleTest, AlarmCheckSeesTheConvertedValues) {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "acquisition/thermocouple.h"
+#include "test_support.h"
 
 namespace tessar {
 namespace {
@@ -25,6 +28,7 @@ TEST(BiffWriterTest, GoldenBytesOfEveryRecordKind) {
 
   const std::string expected =
       B("\x09\x08\x08\x00" "\x00\x00\x10\x00\x01\x00\x00\x00", 12) +
+      B("\x42\x00\x02\x00" "\xB5\x03", 6) +  // code page 949: the texts are CP949
       B("\x04\x02\x0C\x00" "\x00\x00\x00\x00\x00\x00\x04\x00" "Kiln", 16) +
       B("\x04\x02\x0A\x00" "\x01\x00\x02\x00\x00\x00\x02\x00" "\xC5\xEB", 14) +
       B("\x03\x02\x0E\x00" "\x02\x00\x01\x00\x00\x00" "\x00\x00\x00\x00\x00\x00\xF8\x3F", 18) +
@@ -57,6 +61,33 @@ TEST(BiffWriterTest, OverlongLabelIsCutToFitTheLengthFieldWithoutSplittingAChara
     EXPECT_EQ(length, 8 + c.stored);
     EXPECT_EQ(textLength, c.stored);
   }
+}
+
+// LibreOffice reads the texts as the Korean they are, not as Latin-1.
+TEST(BiffWriterTest, SpreadsheetProgramShowsKoreanTexts) {
+  const std::string soffice = "/usr/bin/soffice";
+  if (!test::FileExists(soffice)) GTEST_SKIP() << "LibreOffice (libreoffice-calc-nogui) is not installed";
+  QTemporaryDir tmp;
+  const std::string dir = tmp.path().toStdString();
+  {
+    std::ofstream file(dir + "/sheet.xls", std::ios::binary);
+    BiffWriter w(file);
+    w.Begin();
+    w.Label(0, 0, QString::fromUtf8("온도 시험"));
+    w.Label(0, 1, std::string_view("\xC3\xD6\xB4\xEB"));  // CP949 bytes as the live export stores them
+    w.Value(1, 0, 21.5);
+    w.Value(1, 1, NoDataValue);
+    w.End();
+  }
+  // A profile of its own, so that parallel runs do not share one.
+  const test::ProcessResult r = test::RunProcess(
+      soffice,
+      {QStringLiteral("-env:UserInstallation=file://") + tmp.path() + QStringLiteral("/profile"),
+       "--headless", "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir",
+       tmp.path(), tmp.path() + "/sheet.xls"},
+      120000);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(test::FileText(dir + "/sheet.csv"), "온도 시험,최대\n21.5,*\n");
 }
 
 }  // namespace

@@ -8,8 +8,11 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtCharts/QLegendMarker>
+#include <algorithm>
+#include <functional>
 #include <cmath>
 
+#include "acquisition/axis_scale.h"
 #include "acquisition/live_export.h"
 #include "acquisition/program_state.h"
 #include "acquisition/thermocouple.h"
@@ -18,6 +21,7 @@
 #include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/display_page.h"
 #include "common/clock.h"
+#include "chart_labels.h"
 #include "common/date_time.h"
 #include "i18n/text_codec.h"
 #include "scripted_dialogs.h"
@@ -199,8 +203,54 @@ TEST_F(ChartPanelTest, ZoomAutoScrollAndMarkers) {
   panel_.Chk01Click(8);
   EXPECT_EQ(record().channelVisible[8], 0);
   EXPECT_FALSE(page_.Series[8]->isVisible());
-  EXPECT_LT(page_.ValueAxis->max(), 76.0);
+  std::array<bool, kChartSlots> shown{};
+  shown.fill(true);
+  shown[8] = false;
+  double low = 0, high = 0;
+  ASSERT_TRUE(chart().ValueRange(shown, low, high));
+  EXPECT_EQ(page_.ValueAxis->max(), AutomaticScale(low, high).max);
   EXPECT_FALSE(AcquisitionHold);
+}
+
+// Labelled ticks every 1, 2 or 5 times a power of ten, on its multiples, "0"
+// never "-0"; automatic: the data inside both ends.
+TEST_F(ChartPanelTest, ValueAxisLabelsAreRoundNumbers) {
+  page_.resize(1000, 700);
+  page_.show();
+  Fill(600);
+  const double low = page_.ValueAxis->property("tessarDataLow").toDouble();
+  const double high = page_.ValueAxis->property("tessarDataHigh").toDouble();
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    bool automatic;
+  };
+  const Case cases[] = {
+      {"automatic", [] {}, true},
+      {"zoomed in", [this] { panel_.BtZoomIn1Click(); }, false},
+      {"zoomed out twice", [this] { panel_.BtZoomOut1Click(); panel_.BtZoomOut1Click(); }, false},
+      {"Y-Max typed", [this] { dialogs_.QueueInput(QStringLiteral("250.5")); panel_.YMax1Click(); }, false},
+      {"A", [this] { panel_.BtA1Click(); }, true},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    QCoreApplication::processEvents();
+    const std::vector<double> labels = test::ValueAxisLabels(*page_.Chart);
+    std::string why;
+    ASSERT_TRUE(test::RoundLabels(labels, &why)) << c.what << ": " << why;
+    const double step = labels[1] - labels[0];
+    for (double label : labels) {
+      EXPECT_GE(label, page_.ValueAxis->min() - step * 1e-6) << c.what;
+      EXPECT_LE(label, page_.ValueAxis->max() + step * 1e-6) << c.what;
+    }
+    EXPECT_LE(labels.size(), static_cast<std::size_t>(kMaxTickIntervals + 1)) << c.what;
+    if (c.automatic) {
+      EXPECT_DOUBLE_EQ(labels.front(), page_.ValueAxis->min()) << c.what;  // the ends are labelled
+      EXPECT_DOUBLE_EQ(labels.back(), page_.ValueAxis->max()) << c.what;
+      EXPECT_LT(page_.ValueAxis->min(), low - 0.02 * (high - low)) << c.what;
+      EXPECT_GT(page_.ValueAxis->max(), high + 0.02 * (high - low)) << c.what;
+    }
+  }
 }
 
 TEST_F(ChartPanelTest, LegendSquaresAreDrawnInTheSeriesColours) {
@@ -328,7 +378,7 @@ TEST_F(ChartPanelTest, FullChartRepaintsLeaveNoStaleFragments) {
   fresh.resize(page_.size());
   fresh.show();
   SetTimeAxisRange(fresh.TimeAxis, kStart, run().LastChartX);
-  fresh.ValueAxis->setRange(page_.ValueAxis->min(), page_.ValueAxis->max());
+  FitValueAxis(fresh);
   QCoreApplication::processEvents();
   EXPECT_EQ(updated, fresh.Chart->grab().toImage());
 

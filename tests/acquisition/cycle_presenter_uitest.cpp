@@ -9,6 +9,7 @@
 #include <string>
 
 #include "acquisition/acquisition_cycle.h"
+#include "acquisition/axis_scale.h"
 #include "acquisition/thermocouple.h"
 #include "acquisition/ui/chart_axes.h"
 #include "acquisition/ui/cycle_presenter.h"
@@ -149,17 +150,17 @@ TEST_F(PresenterTest, NoDataHidesSeriesInTheFirstFiveRecordsThenPlotsTheMarker) 
   EXPECT_DOUBLE_EQ(LastY(3), NoDataValue);
   EXPECT_EQ(state_.chart.size(), 6);
   // The automatic value axis now takes in the marker, and only visible series.
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), NoDataValue);
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 4.0);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), AutomaticScale(NoDataValue, 4.0).min);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), AutomaticScale(NoDataValue, 4.0).max);
 }
 
 TEST_F(PresenterTest, ValueAxisFollowsTheVisibleSeriesOnly) {
   Cycle();
   // Slot 0 (cold junction 0) and channels 1..4; the hidden slots' marker not.
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), 0.0);
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 4.0);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), AutomaticScale(0.0, 4.0).min);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), AutomaticScale(0.0, 4.0).max);
   Cycle("000000, 000001, 000002, 000003, 000028\r\n");  // channel 4 at 40 mV
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 40.0);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), AutomaticScale(0.0, 40.0).max);
   // A value axis the user fixed keeps its range.
   SetAxisAutomatic(page_.ValueAxis, false);
   page_.ValueAxis->setRange(0.0, 10.0);
@@ -167,8 +168,8 @@ TEST_F(PresenterTest, ValueAxisFollowsTheVisibleSeriesOnly) {
   EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 10.0);
   SetAxisAutomatic(page_.ValueAxis, true);
   FitValueAxis(page_);
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 100.0);
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), 0.0);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), AutomaticScale(0.0, 100.0).max);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->min(), AutomaticScale(0.0, 100.0).min);
 }
 
 TEST_F(PresenterTest, ScrollingWindowAndAutomaticAxis) {
@@ -240,7 +241,7 @@ TEST_F(PresenterTest, ChartStartsAgainEmptyAfter3600Points) {
   Cycle("000000, 000001, 000002, 000003, 000028\r\n");  // 40 mV once
   for (int r = 2; r < kChartPointLimit; ++r) Cycle();
   EXPECT_EQ(state_.chart.size(), kChartPointLimit - 1);
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 40.0);
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), AutomaticScale(0.0, 40.0).max);
   const double last = clock_.Now();
   const CycleOutcome out = Cycle();  // the 3600th point
   EXPECT_TRUE(out.chartCleared);
@@ -250,7 +251,7 @@ TEST_F(PresenterTest, ChartStartsAgainEmptyAfter3600Points) {
   const auto [low, high] = TimeAxisRange(page_.TimeAxis);
   EXPECT_NEAR(low, last, 0.001 * kSecond);  // the left end at the last point of the full chart
   EXPECT_NEAR(high, last + kSecond, 0.001 * kSecond);
-  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), 4.0);  // the value range starts afresh
+  EXPECT_DOUBLE_EQ(page_.ValueAxis->max(), AutomaticScale(0.0, 4.0).max);  // the value range starts afresh
 }
 
 TEST_F(PresenterTest, MemoIsEmptiedAt250LinesAndTakesNoLinesWhilePaused) {

@@ -53,7 +53,8 @@ std::string Number(int row, int col, double v) {
 TEST(LiveExport, SheetOfASmallChartRecordByRecord) {
   const ChartModel chart = TwoPoints(kStart);
   const std::string sheet = ChartSheet(Texts(), {&chart, kStart, false}, {});
-  std::string expected = U16(0x0809) + U16(8) + U16(0) + U16(0x10) + U16(1) + U16(0);
+  std::string expected = U16(0x0809) + U16(8) + U16(0) + U16(0x10) + U16(1) + U16(0) +
+                         U16(0x0042) + U16(2) + U16(949);  // the texts' code page
   expected += Label(0, 0, "Oven 100% run") + Label(0, 1, "SN7") + Label(0, 2, "") +
               Label(0, 3, "degC %d") + Label(0, 4, "2026-12-08 14:05:32");
   expected += Label(1, 0, "Time");
@@ -78,12 +79,12 @@ TEST(LiveExport, SheetOfASmallChartRecordByRecord) {
     at += length;
     ++record;
   }
-  EXPECT_EQ(record, 1 + 5 + 10 + 2 * 10 + 1);
+  EXPECT_EQ(record, 2 + 5 + 10 + 2 * 10 + 1);
 
-  // Without points: BOF and EOF only.
+  // Without points: BOF, code page and EOF only.
   const ChartModel empty;
   EXPECT_EQ(ChartSheet(Texts(), {&empty, kStart, false}, {}),
-            expected.substr(0, 12) + U16(0x000A) + U16(0));
+            expected.substr(0, 18) + U16(0x000A) + U16(0));
 }
 
 TEST(LiveExport, TextLinesTitlesAsTheyStandAndAbsoluteTimes) {
@@ -132,7 +133,8 @@ TEST(LiveExport, PathsAndFailuresThatAreNeverReportedAsSaved) {
   }
 }
 
-// A real spreadsheet reader opens the sheet of a full chart: 3602 rows.
+// A real spreadsheet reader opens the sheet of a full chart (3602 rows) and
+// reads its Korean title as Korean.
 TEST(LiveExport, FullChartSheetOpensInASpreadsheetReader) {
   if (!test::FileExists("/usr/bin/python3") ||
       test::RunProcess("/usr/bin/python3", {"-c", "import xlrd"}).exitCode != 0) {
@@ -144,20 +146,23 @@ TEST(LiveExport, FullChartSheetOpensInASpreadsheetReader) {
     for (int s = 0; s < kChartSlots; ++s) y[s] = s == 4 && i % 7 == 0 ? NoDataValue : i + s / 10.0;
     chart.Append(kStart + i * kSecond, y);
   }
+  LiveExportTexts texts = Texts();
+  texts.jobTitle = "\xBF\xC2\xB5\xB5 \xBD\xC3\xC7\xE8";  // "온도 시험" in CP949
   QTemporaryDir tmp;
   const std::string path = tmp.filePath("A140532.xls").toStdString();
-  ASSERT_EQ(SaveExportFile(path, ChartSheet(Texts(), {&chart, kStart, false}, {})),
+  ASSERT_EQ(SaveExportFile(path, ChartSheet(texts, {&chart, kStart, false}, {})),
             SaveResult::Saved);
   const auto result = test::RunProcess(
       "/usr/bin/python3",
       {"-c",
        "import os, sys, xlrd\n"
+       "sys.stdout.reconfigure(encoding='utf-8')\n"
        "s = xlrd.open_workbook(sys.argv[1], logfile=open(os.devnull, 'w')).sheet_by_index(0)\n"
        "print(s.nrows, s.ncols, s.cell_value(0, 0), s.cell_value(3601, 0), s.cell_value(3601, 1),"
        " s.cell_value(2, 5))\n",
        QString::fromStdString(path)});
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, "3602 10 Oven 100% run 12-08 15:05:31 3599.0 *\n");
+  EXPECT_EQ(result.out, "3602 10 온도 시험 12-08 15:05:31 3599.0 *\n");
 }
 
 }  // namespace

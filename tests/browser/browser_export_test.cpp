@@ -64,7 +64,8 @@ TEST(BrowserExport, SpreadsheetLayoutByteByByte) {
     return r + text;
   };
   const std::string expected =
-      B("\x09\x08\x08\x00\x00\x00\x10\x00\x01\x00\x00\x00", 12) + label(0, 0, "C") +
+      B("\x09\x08\x08\x00\x00\x00\x10\x00\x01\x00\x00\x00", 12) +
+      B("\x42\x00\x02\x00\xB5\x03", 6) + label(0, 0, "C") +
       label(0, 1, "Y") + label(0, 2, "S") + label(1, 0, "Time") + label(1, 1, "T1") +
       label(2, 0, "1 01:02:03") + label(2, 1, "*") + label(3, 0, "2 00:00:00") +
       B("\x03\x02\x0E\x00\x03\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40", 18) +

@@ -5,17 +5,28 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <functional>
+#include <vector>
 #include <set>
 
+#include "acquisition/axis_scale.h"
 #include "acquisition/program_state.h"
 #include "browser/ui/browser_window.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/chart_view.h"
 #include "../device/sim_harness.h"
 #include "browser/ui/title_dialog.h"
+#include "chart_labels.h"
 #include "common/clock.h"
 #include "common/date_time.h"
 #include "common/ui/radio_group.h"
@@ -280,6 +291,90 @@ TEST_F(BrowserWindowTest, ClicksDuringALoadAreIgnoredAndTheWindowStays) {
   EXPECT_FALSE(AcquisitionHold);  // closing always releases the acquisition
 }
 
+// The value axis after a load, "Auto" and a zoom is labelled on round
+// numbers; "Auto" puts its ends on them with the values a little inside, the
+// load widens that by 5 %, and the time axis still spans the data exactly.
+TEST_F(BrowserWindowTest, ValueAxisIsLabelledOnRoundNumbers) {
+  std::string records;
+  double low = 1e9, high = -1e9;
+  for (int i = 0; i < 60; ++i) {
+    std::vector<double> v;
+    for (int c = 0; c < 9; ++c) v.push_back(23.4 + 81.9 * (0.5 + 0.5 * std::sin(i / 7.0 + c)));
+    for (int c = 0; c < 7; ++c) low = std::min(low, v[c]), high = std::max(high, v[c]);
+    records += test::RecordBytes(3, start_ + i / 86400.0, v);
+  }
+  const test::RecordFileShape shape{3, "2.0.2", {"Kiln 4", "Axis", "x", "degC"}, {}, "A30004", start_};
+  test::WriteFile(Data() / "20261208" / "A" / "140000.ORV", test::RecordHeaderBytes(shape) + records);
+  BrowserWindow w(state_, dialogs_);
+  w.show();
+  w.UDStart->setValue(14);
+  w.BtnDrawClick();
+  ASSERT_EQ(w.Series[0]->count(), 60);
+  const AxisScale automatic = AutomaticScale(low, high);
+  ASSERT_GT(automatic.step, 0);
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    AxisRange y;  // the range shown afterwards; empty: whatever the zoom makes
+  };
+  const Case cases[] = {
+      {"loaded", [] {}, Zoomed({automatic.min, automatic.max}, 95)},
+      {"Auto", [&] { w.BtAutoClick(); }, {automatic.min, automatic.max}},
+      {"zoomed in", [&] { w.BtZoomInClick(); }, {}},
+      {"zoomed out", [&] { w.BtZoomOutClick(); w.BtZoomOutClick(); }, {}},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    QCoreApplication::processEvents();
+    if (c.y.max > c.y.min) {
+      EXPECT_DOUBLE_EQ(w.yRange().min, c.y.min) << c.what;
+      EXPECT_DOUBLE_EQ(w.yRange().max, c.y.max) << c.what;
+    }
+    EXPECT_DOUBLE_EQ(w.AxisY->min(), w.yRange().min) << c.what;
+    EXPECT_DOUBLE_EQ(w.AxisY->max(), w.yRange().max) << c.what;
+    const std::vector<double> labels = test::ValueAxisLabels(*w.ChartD);
+    std::string why;
+    EXPECT_TRUE(test::RoundLabels(labels, &why)) << c.what << ": " << why;
+    if (qEnvironmentVariableIsSet("TESSAR_SHOTS") && c.y.max > c.y.min)
+      w.grab().save(qEnvironmentVariable("TESSAR_SHOTS") + QStringLiteral("/browser_axis_%1.png").arg(QString::fromLatin1(c.what)));
+  }
+  w.BtAutoClick();
+  QCoreApplication::processEvents();
+  const std::vector<double> labels = test::ValueAxisLabels(*w.ChartD);
+  ASSERT_FALSE(labels.empty());
+  EXPECT_DOUBLE_EQ(labels.front(), automatic.min);  // both ends labelled
+  EXPECT_DOUBLE_EQ(labels.back(), automatic.max);
+  EXPECT_LT(automatic.min, low);
+  EXPECT_GT(automatic.max, high);
+  EXPECT_EQ(w.xRange(), DataRange(w.data().x));
+}
+
+// Esc, wherever the focus is, neither closes the browser nor drops its
+// chart; the Close button does close it.
+TEST_F(BrowserWindowTest, EscapeLeavesTheBrowserAndItsChartOpen) {
+  WriteRecording("140000.ORV", 0, 5);
+  BrowserWindow w(state_, dialogs_);
+  w.show();
+  w.UDStart->setValue(14);
+  w.BtnDrawClick();
+  ASSERT_EQ(w.Series[1]->count(), 5);
+  const std::pair<const char*, QWidget*> targets[] = {
+      {"window", &w}, {"file list", w.FileListBox1}, {"chart", w.ChartD},
+      {"hour box", w.UDStart}, {"button", w.BtXLS}, {"board choice", w.CBSel},
+  };
+  for (const auto& [name, target] : targets) {
+    target->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+    EXPECT_TRUE(w.isVisible()) << name;
+    EXPECT_EQ(w.Series[1]->count(), 5) << name;
+  }
+  w.BtClose->click();
+  EXPECT_FALSE(w.isVisible());
+}
+
 TEST_F(BrowserWindowTest, EveryBrowserButtonAndTheMenuOpenAModalBrowserOnBoardA) {
   MainWindow main(kTessarEdition, tmp_.path() + QStringLiteral("/tessar"), &dialogs_);
   int opened = 0;
@@ -302,6 +397,243 @@ TEST_F(BrowserWindowTest, EveryBrowserButtonAndTheMenuOpenAModalBrowserOnBoardA)
   EXPECT_EQ(opened, 5);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(main.findChildren<BrowserWindow*>().isEmpty());  // each one gone when closed
+}
+
+// --- the printed report -----------------------------------------------------
+
+// The report page painted at 10 px per mm (one px per painter unit).
+QImage ReportImage(const ReportContent& content) {
+  QImage page(2970, 2100, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter painter(&page);
+  PaintReport(painter, content);
+  painter.end();
+  return page;
+}
+
+bool Ink(QRgb pixel) { return qGray(pixel) < 160; }
+
+// Columns of px from the band's left corner, as the page lays them out.
+int PagePx(double mm) { return static_cast<int>(std::lround((10.0 + mm) * 10.0)); }
+
+// Statistics values of any size stay inside their 17.5 mm cells; those that
+// fit keep the size of the others.
+TEST(ReportPage, StatisticsValuesStayInsideTheirCells) {
+  constexpr double kColumns[8] = {39.7, 60.3, 81.0, 101.6, 122.5, 143.1, 163.8, 184.4};
+  constexpr double kRows[4] = {144.7, 153.2, 161.7, 170.1};
+  struct Case {
+    double value;
+    bool shrunk;
+  };
+  // eights throughout, so that the heights of the texts compare
+  const Case cases[] = {
+      {8.88, false}, {88888.88, false}, {888888.88, true}, {-8888888.88, true}, {888888888888.88, true},
+  };
+  int plainHeight = 0;
+  for (const Case& c : cases) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%10.2f", c.value);
+    ReportContent content;
+    for (auto& row : content.table) row.fill(QString::fromLatin1(text));
+    const QImage page = ReportImage(content);
+    if (qEnvironmentVariableIsSet("TESSAR_SHOTS") && c.value < -1e6)
+      page.save(qEnvironmentVariable("TESSAR_SHOTS") + QStringLiteral("/report_large_values.png"));
+    for (double top : kRows) {
+      // every inked column of the row lies inside a cell, every cell has ink
+      int lowest = page.height(), highest = -1;
+      std::array<bool, 8> inked{};
+      for (int x = PagePx(37.5); x < PagePx(13.2 + 195.0) - 5; ++x) {
+        for (int y = PagePx(top); y < PagePx(top + 5.0); ++y) {
+          if (!Ink(page.pixel(x, y))) continue;
+          lowest = std::min(lowest, y);
+          highest = std::max(highest, y);
+          int cell = -1;
+          for (int col = 0; col < 8; ++col)
+            if (x >= PagePx(kColumns[col]) - 2 && x <= PagePx(kColumns[col] + 17.5) + 2) cell = col;
+          ASSERT_GE(cell, 0) << text << ": ink between the cells at x " << x << ", row " << top;
+          inked[cell] = true;
+        }
+      }
+      EXPECT_EQ(std::count(inked.begin(), inked.end(), true), 8) << text;
+      const int height = highest - lowest + 1;
+      if (c.value == 8.88) plainHeight = height;
+      if (c.shrunk) {
+        EXPECT_LT(height, plainHeight) << text;
+      } else {
+        EXPECT_EQ(height, plainHeight) << text;
+      }
+    }
+  }
+}
+
+// The chart picture keeps its shape, as large as its 195 x 113.8 mm box
+// allows and in its middle.
+TEST(ReportPage, ChartPictureKeepsItsAspectRatioCentredInItsBox) {
+  const QRect box(QPoint(PagePx(13.2), PagePx(15.1)), QPoint(PagePx(13.2 + 195.0), PagePx(15.1 + 113.8)));
+  const QSize pictures[] = {{740, 505}, {2000, 400}, {300, 900}, {1950, 1138}};
+  for (const QSize& size : pictures) {
+    ReportContent content;
+    content.picture = QImage(size, QImage::Format_RGB32);
+    content.picture.fill(QColor(0, 0, 255));
+    const QImage page = ReportImage(content);
+    if (qEnvironmentVariableIsSet("TESSAR_SHOTS") && size == QSize(740, 505))
+      page.save(qEnvironmentVariable("TESSAR_SHOTS") + QStringLiteral("/report_picture.png"));
+    QRect blue;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+      for (int x = box.left(); x <= box.right(); ++x)
+        if (qBlue(page.pixel(x, y)) > 200 && qRed(page.pixel(x, y)) < 60) blue |= QRect(x, y, 1, 1);
+    const std::string what = std::to_string(size.width()) + "x" + std::to_string(size.height());
+    ASSERT_FALSE(blue.isEmpty()) << what;
+    EXPECT_NEAR(double(blue.width()) / blue.height(), double(size.width()) / size.height(),
+                0.01 * size.width() / size.height()) << what;
+    EXPECT_NEAR(blue.center().x(), box.center().x(), 2) << what;
+    EXPECT_NEAR(blue.center().y(), box.center().y(), 2) << what;
+    EXPECT_TRUE(std::abs(blue.width() - box.width()) <= 4 || std::abs(blue.height() - box.height()) <= 4)
+        << what << ": as large as the box allows";
+  }
+}
+
+// --- stacking under a window manager ---------------------------------------
+
+// The client windows of the X display, bottom to top, as the window manager
+// stacks them.
+std::vector<WId> StackingOrder(const QString& display = {}) {
+  QProcess xprop;
+  QStringList arguments;
+  if (!display.isEmpty()) arguments << QStringLiteral("-display") << display;
+  xprop.start(QStringLiteral("xprop"), arguments << QStringLiteral("-root") << QStringLiteral("_NET_CLIENT_LIST_STACKING"));
+  std::vector<WId> windows;
+  if (!xprop.waitForFinished(5000)) return windows;
+  const QString text = QString::fromLatin1(xprop.readAllStandardOutput());
+  const qsizetype hash = text.indexOf(QLatin1Char('#'));
+  if (hash < 0) return windows;
+  for (const QString& id : text.mid(hash + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    bool ok = false;
+    const WId window = id.trimmed().toULongLong(&ok, 16);
+    if (ok) windows.push_back(window);
+  }
+  return windows;
+}
+
+int StackingPosition(const std::vector<WId>& order, const QWidget* window) {
+  const auto at = std::find(order.begin(), order.end(), window->winId());
+  return at == order.end() ? -1 : static_cast<int>(at - order.begin());
+}
+
+// The part run on the X display: the browser opened as the main window
+// opens it, with the program's own dialogs, raises each of its dialogs.
+void DialogsAboveTheBrowser(ProgramState& state, const QString& executable) {
+  MainWindow main(kTessarEdition, executable);
+  main.show();
+  struct Case {
+    const char* name;
+    std::function<void(BrowserWindow&)> raise;
+  };
+  const Case cases[] = {
+      {"Save as XLS", [](BrowserWindow& b) { b.BtXLS->click(); }},
+      {"Save as TXT", [](BrowserWindow& b) { b.BtTXT->click(); }},
+      {"Modify Titles", [](BrowserWindow& b) { b.ModifyTitles1->trigger(); }},
+      {"Print Chart", [](BrowserWindow& b) { b.BtPrint->click(); }},
+  };
+  QStringList below, opened;
+  bool browserManaged = false;
+  QTimer::singleShot(0, &main, [&] {
+    auto* browser = qobject_cast<BrowserWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(browser, nullptr);
+    browserManaged = test::WaitUntil([&] { return StackingPosition(StackingOrder(), browser) >= 0; }, 10000);
+    browser->UDStart->setValue(14);
+    browser->BtnDrawClick();
+    ASSERT_GT(browser->data().PointCount(0), 0);
+    for (const Case& c : cases) {
+      // Looks for the dialog from within its modal loop (a handler may let
+      // events through before it opens one).
+      QTimer watch;
+      watch.setInterval(20);
+      QObject::connect(&watch, &QTimer::timeout, browser, [&, browser] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog == browser) return;
+        watch.stop();
+        if (test::WaitUntil([&] { return StackingPosition(StackingOrder(), dialog) >= 0; }, 10000)) {
+          opened << QString::fromLatin1(c.name);
+          // above the browser once the window manager has placed it
+          const bool above = test::WaitUntil([&] {
+            const std::vector<WId> order = StackingOrder();
+            return StackingPosition(order, dialog) > StackingPosition(order, browser);
+          }, 3000);
+          if (!above) below << QString::fromLatin1(c.name);
+        }
+        dialog->reject();
+      });
+      watch.start();
+      c.raise(*browser);
+      watch.stop();
+    }
+    browser->BtClose->click();
+  });
+  BrowserWindow::Open(state, main.dialogs(), &main);
+  EXPECT_TRUE(browserManaged);
+  EXPECT_EQ(opened.size(), 4) << opened.join(", ").toStdString();
+  EXPECT_TRUE(below.isEmpty()) << "under the browser: " << below.join(", ").toStdString();
+}
+
+// A process of the test, ended (and waited for) when the test ends.
+struct ChildProcess {
+  QProcess process;
+  ~ChildProcess() {
+    if (process.state() == QProcess::NotRunning) return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+      process.kill();
+      process.waitForFinished(5000);
+    }
+  }
+};
+
+// The browser stays on top; the save dialogs, the title dialog and the print
+// preview it raises must open above it, or the modal dialog hides beneath a
+// browser that then ignores every click. Checked with a real window manager
+// (openbox) on an Xvfb display, in a child run of this test there.
+TEST_F(BrowserWindowTest, ItsDialogsStackAboveTheBrowserUnderAWindowManager) {
+  WriteRecording("140000.ORV", 0, 5);
+  if (qEnvironmentVariableIsSet("TESSAR_STACKING_DISPLAY")) {
+    DialogsAboveTheBrowser(state_, tmp_.path() + QStringLiteral("/tessar"));
+    return;
+  }
+  const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+  const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+  if (xvfb.isEmpty() || openbox.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
+    GTEST_SKIP() << "needs Xvfb, openbox and xprop";
+
+  ChildProcess server, manager, child;
+  server.process.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                              QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp")});
+  ASSERT_TRUE(test::WaitUntil([&] { return server.process.canReadLine(); }, 20000)) << "Xvfb gave no display";
+  const QString display = QStringLiteral(":") + QString::fromLatin1(server.process.readLine()).trimmed();
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("DISPLAY"), display);
+  environment.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
+  manager.process.setProcessEnvironment(environment);
+  manager.process.start(openbox, {QStringLiteral("--sm-disable")});
+  ASSERT_TRUE(test::WaitUntil([&] {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-display"), display, QStringLiteral("-root"),
+                                          QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    return xprop.waitForFinished(5000) && xprop.readAllStandardOutput().contains("window id");
+  }, 20000)) << "openbox did not take the display";
+
+  environment.insert(QStringLiteral("TESSAR_STACKING_DISPLAY"), display);
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  child.process.setProcessEnvironment(environment);
+  child.process.setProcessChannelMode(QProcess::MergedChannels);
+  child.process.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--gtest_filter=BrowserWindowTest.ItsDialogsStackAboveTheBrowserUnderAWindowManager")});
+  const bool ended = test::WaitUntil([&] { return child.process.state() == QProcess::NotRunning; }, 120000);
+  const QString output = QString::fromLocal8Bit(child.process.readAll());
+  ASSERT_TRUE(ended) << output.toStdString();
+  EXPECT_EQ(child.process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(child.process.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
 }
 
 TEST_F(BrowserWindowTest, KoreanCaptionsAndMessages) {

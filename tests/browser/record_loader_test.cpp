@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <cmath>
+#include <limits>
 
 #include "common/date_time.h"
 #include "record_files.h"
@@ -170,6 +172,52 @@ TEST_F(LoaderTest, FilesOfALoad) {
     EXPECT_EQ(r.files, c.outcomes);
     for (std::size_t j = 0; j < c.xSeconds.size(); ++j)
       EXPECT_EQ(r.data.y[4][j], 100 * c.xSeconds[j] + 4);
+  }
+}
+
+TEST_F(LoaderTest, RecordsWhoseTimeIsNoDateTimeAreSkippedAndCounted) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double last = EncodeDateTime({9999, 12, 31, 23, 59, 59, 999});
+  auto at = [](double time) { return test::RecordBytes(3, time, {7, 7, 7, 7, 7}); };
+  const std::string ff(80, '\xFF');  // NaN time and values
+  struct Case {
+    const char* what;
+    double headerStart;
+    std::string records;
+    int subsampling;
+    AxisMode mode;
+    std::vector<std::pair<double, double>> points;  // x and the value of channel 4
+    long long skipped;
+  };
+  const Case cases[] = {
+      {"a record of 0xFF bytes", kStart, RecordsBytes(3, kStart, 3) + ff + RecordsBytes(3, kStart, 2, 3), 1,
+       AxisMode::ElapsedSeconds, {{0, 4}, {1, 104}, {2, 204}, {3, 304}, {4, 404}}, 1},
+      {"infinite, before year 1, after 9999, far out",
+       kStart,
+       RecordsBytes(3, kStart, 1) + at(inf) + at(-inf) + at(EncodeDateTime({10000, 1, 1})) +
+           at(EncodeDateTime({0, 12, 31})) + at(1e300) + RecordsBytes(3, kStart, 1, 1),
+       1, AxisMode::ElapsedTime, {{0, 4}, {kStart + 1 / 86400.0 - kStart, 104}}, 5},
+      {"the calendar's last millisecond is a time", kStart, at(last), 1, AxisMode::RecordTime, {{last, 7}}, 0},
+      {"subsampling 2: a damaged record keeps its place", kStart,
+       RecordsBytes(3, kStart, 1) + ff + RecordsBytes(3, kStart, 2, 2), 2, AxisMode::ElapsedSeconds,
+       {{3, 304}}, 1},
+      {"a header start that is no date-time: elapsed from the first record", std::nan(""),
+       ff + RecordsBytes(3, kStart, 2, 5), 1, AxisMode::ElapsedSeconds, {{0, 504}, {1, 604}}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadRequest request;
+    request.files = {
+        Write("d.ORV", RecordHeaderBytes({3, "2.0.2", {"a", "b", "c", "d"}, {}, "A4", c.headerStart}) + c.records)};
+    request.subsampling = c.subsampling;
+    request.mode = c.mode;
+    const LoadResult r = LoadRecordFiles(request);
+    EXPECT_EQ(r.status, LoadStatus::Loaded);
+    EXPECT_EQ(r.skippedRecords, c.skipped);
+    std::vector<std::pair<double, double>> points;
+    for (std::size_t j = 0; j < r.data.x.size(); ++j) points.emplace_back(r.data.x[j], r.data.y[4][j]);
+    EXPECT_EQ(points, c.points);
+    EXPECT_EQ(r.plottedPoints, static_cast<int>(c.points.size()));
   }
 }
 

@@ -15,6 +15,10 @@
 
 namespace tessar::test {
 
+// Waiting is the shared WaitUntil of wait.h; Pump lets `ms` of the
+// program's own timer ticks pass.
+inline void Pump(int ms) { RunEventsFor(ms); }
+
 // Port numbers unique within the test program, so that suites never share a
 // device path.
 inline int NextPortNumber() {
@@ -38,6 +42,7 @@ class SimProcess {
   ~SimProcess() { Stop(); }
 
   bool Started() const { return started_; }
+  qint64 Pid() const { return process_.processId(); }
   QString PortsFolder() const { return folder_.isEmpty() ? dir_.path() + "/ports" : folder_; }
   QString Output() {
     output_ += QString::fromUtf8(process_.readAllStandardOutput());

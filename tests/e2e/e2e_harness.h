@@ -60,6 +60,16 @@ class ChildProcess {
     auto seen = [&] { return ("\n" + Output()).find("\n" + line + "\n") != std::string::npos; };
     return WaitUntil([&] { return seen() || !Running(); }, timeoutMs) && seen();
   }
+  // Waits up to `timeoutMs` until `done(standard output, standard error)`
+  // holds for what the program wrote so far.
+  bool WaitForOutput(const std::function<bool(const std::string&, const std::string&)>& done,
+                     int timeoutMs) {
+    auto seen = [&] {
+      Drain();
+      return done(out_, err_);
+    };
+    return WaitUntil([&] { return seen() || !Running(); }, timeoutMs) && seen();
+  }
   // SIGTERM, then up to `timeoutMs` for the end. False when the program was
   // still running (it is then killed).
   bool Terminate(int timeoutMs) {
@@ -73,6 +83,10 @@ class ChildProcess {
     process_->waitForFinished(2000);
     Drain();
     return false;
+  }
+  // Sends `signal` (SIGINT, SIGHUP, ...) to the running program.
+  void Signal(int signal) {
+    if (Running()) ::kill(static_cast<pid_t>(process_->processId()), signal);
   }
   // Up to `timeoutMs` for the program to end by itself.
   bool WaitForEnd(int timeoutMs) {

@@ -1,8 +1,16 @@
 // The whole chain as users run it: orva-sim streams two devices, tessar
-// records and serves them, tessview without a window (first start, so on its
-// defaults) connects to the loopback address and records the same values under its
-// own data directory, one record per poll, and shows them on its web read-out.
+// without a window records and serves them, tessview without a window (first
+// start, so on its defaults) connects to the loopback address and records the
+// same values under its own data directory, one record per poll, and shows
+// them on its web read-out.
+// A data-server port that another program holds at the logger's start is
+// told on its standard error, and served once it is free.
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +27,7 @@
 #include "e2e_harness.h"
 #include "settings/client_settings.h"
 #include "test_support.h"
+#include "wait.h"
 
 using namespace tessar;
 using namespace tessar::e2e;
@@ -63,6 +72,52 @@ QByteArray HttpBody(quint16 port, const QByteArray& path, const QByteArray& toke
   return answer.mid(head + 4);
 }
 
+// Takes `port` on every interface, as another program would, until closed.
+class PortHolder {
+ public:
+  // not inherited by the programs the test starts: released is released
+  explicit PortHolder(int port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    held_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(fd_, 4) == 0;
+  }
+  ~PortHolder() { Release(); }
+  bool Held() const { return held_; }
+  void Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+  bool held_ = false;
+};
+
+// True when the logger answers a settings request on `port` in full.
+bool ServesSettings(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const timeval limit{1, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);  // the connect too
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::size_t received = 0;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      ::send(fd, "\xB0\0\0\0\x05", 5, 0) == 5) {
+    char reply[1400];
+    ssize_t n = 0;
+    while (received < 1312 && (n = ::recv(fd, reply, sizeof reply, 0)) > 0) received += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return received == 1312;
+}
+
 }  // namespace
 
 TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
@@ -96,9 +151,16 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
        "B.modelName=ORVA-2100", "B.boardSensorType=1", "B.sampleInterval=3",
        "B.jobTitle=served B"});
   ASSERT_EQ(set.exitCode, 0) << set.err;
-  ChildProcess tessar(logger.ProgramPath(), portOption, env, QString::fromStdString(logger.Root()));
+  // board D's port is taken when the logger starts, and freed while it runs
+  PortHolder holder(firstPort + 3);
+  ASSERT_TRUE(holder.Held());
+  // as the service runs it: its status lines on standard error
+  ChildProcess tessar(logger.ProgramPath(), portOption + QStringList{"--headless"}, env,
+                      QString::fromStdString(logger.Root()));
   ASSERT_TRUE(WaitUntil([&] { return BoardRecords(data, 'A').size() >= 2; }, 15000))
       << tessar.Errors();
+  holder.Release();
+  ASSERT_TRUE(WaitUntil([&] { return ServesSettings(firstPort + 3); }, 15000)) << tessar.Errors();
 
   // the viewer's first start: loopback, remote boards 1..4, 2-second polls
   QProcessEnvironment viewerEnv = env;
@@ -128,6 +190,11 @@ TEST(ViewerEndToEnd, TheViewerRecordsTheLoggersValuesOnePerPoll) {
   EXPECT_TRUE(FileExists(viewer.BinDirectory() + "/tessview.SET"));
   EXPECT_TRUE(tessar.Terminate(5000));
   EXPECT_TRUE(sim.Terminate(5000));
+  // the taken port went to the journal once when it began and once when it ended
+  const QString journal = QString::fromStdString(tessar.Errors());
+  const QString taken = QStringLiteral("tessar: DAQ4: data server port %1 ").arg(firstPort + 3);
+  EXPECT_EQ(journal.count(taken + "cannot be opened ("), 1) << journal.toStdString();
+  EXPECT_EQ(journal.count(taken + "is open now, listening\n"), 1) << journal.toStdString();
   EXPECT_FALSE(FileExists(viewer.BinDirectory() + "/Exception2.Err"));
   EXPECT_FALSE(FileExists(logger.BinDirectory() + "/Exception1.Err"));
 

@@ -120,16 +120,47 @@ TEST(MessageQueue, HoldsTheNewestInOrderAndCountsDropsPerOutage) {
   EXPECT_EQ(Payloads(q), (std::vector<std::string>{"5", "7"}));
   EXPECT_EQ(q.NextToSend(10)->payload, "5");
 
-  // a message dropped while waiting for its acknowledgement frees its place
-  MessageQueue one(1);
-  one.Push("t", "a");
-  one.MarkSent(*one.NextToSend(5), 9);
-  one.Push("t", "b");
-  EXPECT_EQ(one.InFlight(), 0u);
-  EXPECT_EQ(one.Dropped(), 0u) << "it was on its way";
-  one.Acknowledge(9);
-  EXPECT_EQ(Payloads(one), (std::vector<std::string>{"b"}));
-  EXPECT_EQ(one.NextToSend(5)->payload, "b");
+}
+
+// Only what waits to be handed over counts against the limit: messages on
+// their way to the broker take no place until a lost connection puts them
+// back among the waiting, where the oldest beyond the limit are dropped.
+TEST(MessageQueue, OnlyWaitingMessagesCountAgainstTheLimit) {
+  struct Step {
+    const char* action;  // "push", "send", "ack <mid>", "lost"
+    std::vector<std::string> held;
+    std::size_t waiting;
+    std::size_t dropped;
+  };
+  const Step steps[] = {
+      {"push", {"1"}, 1, 0},
+      {"send", {"1"}, 0, 0},
+      {"push", {"1", "2"}, 1, 0},
+      {"push", {"1", "2", "3"}, 2, 0},  // "1" on its way takes no place
+      {"send", {"1", "2", "3"}, 1, 0},
+      {"push", {"1", "2", "3", "4"}, 2, 0},
+      {"push", {"1", "2", "4", "5"}, 2, 1},  // the oldest waiting goes, not one on its way
+      {"ack 1", {"2", "4", "5"}, 2, 1},
+      {"lost", {"4", "5"}, 2, 2},  // "2" waits again: three beyond the limit of two
+  };
+  MessageQueue q(2);
+  int pushed = 0;
+  int mid = 0;
+  for (const Step& step : steps) {
+    const std::string action = step.action;
+    if (action == "push") {
+      q.Push("t", std::to_string(++pushed));
+    } else if (action == "send") {
+      q.MarkSent(*q.NextToSend(10), ++mid);
+    } else if (action.rfind("ack ", 0) == 0) {
+      q.Acknowledge(std::stoi(action.substr(4)));
+    } else {
+      q.ConnectionLost();
+    }
+    EXPECT_EQ(Payloads(q), step.held) << action << " " << pushed;
+    EXPECT_EQ(q.Waiting(), step.waiting) << action << " " << pushed;
+    EXPECT_EQ(q.Dropped(), step.dropped) << action << " " << pushed;
+  }
 }
 
 }  // namespace

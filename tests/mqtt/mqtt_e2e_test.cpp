@@ -2,8 +2,12 @@
 // the recording files arrives once, in order, with the files' values, also
 // across a 10 s outage of the broker; the retained status follows the
 // program's life to its orderly end.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -153,4 +158,132 @@ TEST(MqttEndToEnd, EveryRecordOfTheRunReachesTheBrokerAcrossAnOutage) {
   }
   EXPECT_NE(tessar.Errors().find("mqtt: connection to 127.0.0.1:"), std::string::npos)
       << tessar.Errors();
+}
+
+namespace {
+
+// GET `path` of the logger's web read-out on loopback; the body, or empty.
+std::string HttpGet(int port, const std::string& path) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return {};
+  timeval timeout{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    const std::string request =
+        "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) == ssize_t(request.size())) {
+      char buffer[4096];
+      for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) reply.append(buffer, std::size_t(n));
+    }
+  }
+  close(fd);
+  const std::size_t body = reply.find("\r\n\r\n");
+  return reply.rfind("HTTP/1.1 200", 0) == 0 && body != std::string::npos ? reply.substr(body + 4)
+                                                                           : std::string();
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The health array of a JSON object ("" for null).
+std::vector<std::string> HealthOf(const QJsonObject& object) {
+  std::vector<std::string> states;
+  for (const QJsonValue v : object["health"].toArray()) states.push_back(v.toString().toStdString());
+  return states;
+}
+
+}  // namespace
+
+// One headless logger on orva-sim with the health checks, the web read-out
+// and publishing: board A's channel 2 is open for 15 frames and then reads
+// again, channel 3 is frozen, channel 4 jumps. Each start and end is one line
+// on standard error; the web read-out shows each state on its channel; the
+// broker holds each board's health, retained, for a subscriber that comes late.
+TEST(HealthEndToEnd, OpenStuckAndJumpReachStandardErrorTheWebAndTheBroker) {
+  Broker broker;
+  ASSERT_TRUE(broker.Start()) << "no " << kBrokerProgram;
+  PrivateInstall install(BinPath("tessar"));
+  ASSERT_TRUE(install.Ok()) << install.Error();
+  const std::string bin = install.BinDirectory();
+  const std::string settings = bin + "/tessar.SET";
+  std::ofstream(bin + "/tessar.mqtt") << "[broker]\nhost=127.0.0.1\nport=" << broker.port()
+                                      << "\n[publish]\ntopic_prefix=e2e/health\n";
+  const int webPort = FreeLoopbackPort();
+  std::ofstream(bin + "/tessar.web") << "[http]\nport=" << webPort << "\n";
+  std::ofstream(bin + "/tessar.health") << "[health]\nstuck_minutes=0.05  ; 3 s\njump_limit=20\n";
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("HOME", QString::fromStdString(install.Root()));
+  QStringList simArgs{"--dir", QString::fromStdString(install.PortsDirectory()), "--device",
+                      "COM1", "--signal", "0=constant:24"};
+  for (int k = 1; k <= 8; ++k) simArgs << "--signal" << QString("%1=noise:%2:0.5").arg(k).arg(30 + k);
+  simArgs << "--fault" << "open:2:15" << "--fault" << "freeze:3" << "--fault" << "jump:4";
+  ChildProcess sim(BinPath("orva-sim"), simArgs, env, QString::fromStdString(install.Root()));
+  ASSERT_TRUE(sim.WaitForLine("ready", 10000)) << sim.Errors();
+  QStringList assignments{"set", QString::fromStdString(settings), "A.englishUi=1", "A.portNumber=1",
+                          "A.modelName=ORVA-2280", "A.boardSensorType=1", "A.sampleInterval=1",
+                          "A.dataDirectory=" + QString::fromStdString(install.DataDirectory())};
+  for (int slot = 0; slot < kSlotCount; ++slot) assignments << QString("A.channelSensorType[%1]=1").arg(slot);
+  ASSERT_EQ(RunProcess(BinPath("tessar-settings"), {"init", QString::fromStdString(settings)}).exitCode, 0);
+  const ProcessResult set = RunProcess(BinPath("tessar-settings"), assignments);
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+
+  Subscriber all(broker.port(), "e2e/health/+/health");
+  ASSERT_TRUE(all.WaitFor([&](auto&) { return all.Subscriptions() > 0; }, 5000));
+  ChildProcess tessar(install.ProgramPath(), {"--headless"}, env, QString::fromStdString(install.Root()));
+
+  // every state seen on its channel by the web read-out, until channel 2 reads again
+  std::set<std::pair<int, std::string>> seen;
+  const bool again = WaitUntil(
+      [&] {
+        const QJsonArray boards =
+            QJsonDocument::fromJson(QByteArray::fromStdString(HttpGet(webPort, "/api/boards"))).array();
+        std::vector<std::string> health;
+        if (!boards.isEmpty()) health = HealthOf(boards[0].toObject());
+        for (std::size_t k = 0; k < health.size(); ++k) seen.insert({int(k), health[k]});
+        return (seen.count({2, "open"}) && health.size() > 2 && health[2] == "ok") ||
+               !tessar.Running();
+      }, 60000);
+  ASSERT_TRUE(again && tessar.Running()) << (tessar.Terminate(5000), tessar.Errors());
+  EXPECT_TRUE(seen.count({2, "open"})) << "channel 2 shown open";
+  EXPECT_TRUE(seen.count({3, "stuck"})) << "channel 3 shown stuck";
+  EXPECT_TRUE(seen.count({4, "jump"})) << "channel 4 shown jumping";
+  EXPECT_FALSE(seen.count({1, "open"}) || seen.count({1, "stuck"}) || seen.count({1, "jump"}));
+  EXPECT_TRUE(seen.count({0, ""})) << "the cold junction is not checked";
+
+  // the retained state, as a subscriber that comes now finds it
+  Subscriber late(broker.port(), "e2e/health/A/health");
+  ASSERT_TRUE(late.WaitFor([](auto& m) { return !m.empty(); }, 5000));
+  const Received retained = late.Messages().front();
+  EXPECT_TRUE(retained.retained);
+  const QJsonObject last = QJsonDocument::fromJson(QByteArray::fromStdString(retained.payload)).object();
+  EXPECT_EQ(last["board"].toString(), "A");
+  EXPECT_EQ(HealthOf(last), (std::vector<std::string>{"", "ok", "ok", "stuck", "jump", "ok", "ok", "ok", "ok"}))
+      << retained.payload;
+  EXPECT_TRUE(last["since"].toArray()[3].isString());
+  bool publishedOpen = false;
+  for (const Received& m : all.Messages()) {
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(m.payload)).object();
+    if (HealthOf(o).size() == kSlotCount && HealthOf(o)[2] == "open") publishedOpen = true;
+  }
+  EXPECT_TRUE(publishedOpen) << "each change was published";
+
+  EXPECT_TRUE(tessar.Terminate(10000));
+  const std::string errors = tessar.Errors();
+  // one line per start and end, not one more from the status bar
+  EXPECT_EQ(Count(errors, "tessar: A CH2 thermocouple open\n"), 1u) << errors;
+  EXPECT_EQ(Count(errors, "tessar: A CH2 reading again\n"), 1u) << errors;
+  EXPECT_EQ(Count(errors, "tessar: A CH3 reading stuck (count unchanged for 0.05 min)\n"), 1u) << errors;
+  EXPECT_EQ(Count(errors, "tessar: A CH4 reading jumps (more than 20 between records)\n"), 1u) << errors;
+  EXPECT_EQ(Count(errors, "tessar: A CH1 "), 0u) << errors;
+  EXPECT_FALSE(FileExists(bin + "/Exception1.Err"));
 }

@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <fstream>
 
 #include "acquisition/program_state.h"
 #include "acquisition/ui/live_feed.h"
 #include "broker.h"
+#include "wait.h"
 #include "mqtt/ui/mqtt_service.h"
 
 namespace tessar {
@@ -75,6 +78,79 @@ TEST(MqttPublisher, HoldsTheNewestWhileTheBrokerIsAwayThenSendsThemInOrder) {
   ASSERT_TRUE(late.WaitFor([](auto& m) { return m.back().payload == "online"; }, 5000));
   crashing.reset();
   ASSERT_TRUE(late.WaitFor([](auto& m) { return m.back().payload == "offline"; }, 5000));
+}
+
+// A broker that takes the connection and never acknowledges a message: what
+// it holds unacknowledged does not count against queue_limit.
+class SilentBroker : public QObject {
+ public:
+  SilentBroker() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      QTcpSocket* peer = server_.nextPendingConnection();
+      connect(peer, &QTcpSocket::readyRead, peer, [peer] {
+        const QByteArray bytes = peer->readAll();
+        // CONNECT is the first packet: accepted; every PUBLISH is left unanswered
+        if (!bytes.isEmpty() && static_cast<unsigned char>(bytes[0]) == 0x10 && !peer->property("in").toBool()) {
+          peer->setProperty("in", true);
+          peer->write(QByteArray::fromHex("20020000"));
+        }
+      });
+    });
+  }
+  int port() const { return server_.serverPort(); }
+
+ private:
+  QTcpServer server_;
+};
+
+// A connected broker: every message of a burst goes out even with a small
+// queue_limit; when messages pile up because the broker does not acknowledge
+// them, the drops are reported as a full queue, not as the broker away.
+TEST(MqttPublisher, ALimitCountsWhatWaitsNotWhatIsOnItsWay) {
+  struct Case {
+    bool acknowledging;
+    int burst;
+    std::size_t limit;
+    const char* status;  // the last status line, empty: none beyond the connection's
+  };
+  const Case cases[] = {
+      {true, 6, 1, ""},
+      {false, 105, 3, "MQTT: queue full, 2 messages dropped (queue_limit 3)"},
+  };
+  for (const Case& c : cases) {
+    Broker broker;
+    SilentBroker silent;
+    if (c.acknowledging) {
+      ASSERT_TRUE(broker.Start()) << "no " << test::kBrokerProgram;
+    }
+    MqttConfig config;
+    config.host = "127.0.0.1";
+    config.port = c.acknowledging ? broker.port() : silent.port();
+    config.clientId = "limit-test";
+    config.topicPrefix = "t/lab";
+    config.queueLimit = static_cast<int>(c.limit);
+    QStringList status;
+    MqttPublisher publisher(config, [&status](const QString& s) { status << s; });
+    std::unique_ptr<Subscriber> sub;
+    if (c.acknowledging) {
+      sub = std::make_unique<Subscriber>(broker.port(), "t/lab/A/#");
+      ASSERT_TRUE(sub->WaitFor([&](auto&) { return sub->Subscriptions() > 0; }, 5000));
+    }
+    publisher.Start();
+    ASSERT_TRUE(test::WaitUntil([&] { return publisher.Connected(); }, 10000)) << c.burst;
+    for (int i = 1; i <= c.burst; ++i) publisher.Publish("t/lab/A/record", std::to_string(i));
+    if (c.acknowledging) {
+      ASSERT_TRUE(sub->WaitFor([&](auto& m) { return int(m.size()) >= c.burst; }, 5000))
+          << sub->Messages().size();
+      EXPECT_EQ(publisher.queue().Dropped(), 0u);
+      EXPECT_TRUE(status.last().startsWith("MQTT: connected to ")) << status.last().toStdString();
+    } else {
+      EXPECT_EQ(publisher.queue().Waiting(), c.limit);
+      EXPECT_EQ(status.last(), c.status);
+    }
+    publisher.Stop(0);
+  }
 }
 
 // A configuration that cannot be used is refused with its reason; without a

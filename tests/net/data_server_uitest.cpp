@@ -2,8 +2,11 @@
 // reconnects and the network switch (hostile peers: hostile_peers_uitest).
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <QTcpServer>
 #include <cstring>
 
 #include "net/net_message.h"
@@ -128,8 +131,8 @@ TEST_F(DataServerTest, FifteenClientsOverFourBoardsThenTooManyUserAndClosed) {
   EXPECT_TRUE(newcomer.received.isEmpty());
 }
 
-// A peer that comes back from the same address and port has one line,
-// whether its old connection was seen to go before or after the new one came.
+// A peer that comes back from the same address and port has one line once
+// its old connection is seen to go, before or after the new one came.
 TEST_F(DataServerTest, AReconnectFromTheSameAddressAndPortIsListedOnce) {
   quint16 localPort = 0;
   {
@@ -161,10 +164,9 @@ TEST_F(DataServerTest, AReconnectFromTheSameAddressAndPortIsListedOnce) {
     if (!oldSeenFirst) {
       ASSERT_TRUE(server_->Server(0).waitForNewConnection(3000));
     }
-    // the old connection's end seen too: only the new one is left
-    EXPECT_TRUE(WaitUntil([&] { return server_->ConnectionCount() == 1; }));
+    // the old connection's end is seen: one line, the new connection's
+    EXPECT_TRUE(WaitUntil([&] { return server_->ListedCount() == 1; }));
     EXPECT_EQ(page_.MemoC->toPlainText(), key);
-    EXPECT_EQ(server_->ListedCount(), 1);
     again.write(ComposeRequest(kDataCode).c_str(), kRequestSize);
     EXPECT_TRUE(WaitUntil([&] { return again.bytesAvailable() >= 88; }));
     again.disconnectFromHost();
@@ -195,4 +197,134 @@ TEST_F(DataServerTest, NetworkSwitchTellsEveryClientThenClosesEveryConnection) {
   ASSERT_TRUE(again.Connect(Port(1)));
   again.Send(ComposeRequest(kDataCode));
   EXPECT_TRUE(again.WaitFor(88));
+}
+
+// The list holds connections: two live ones from one address and port (one
+// local port bound twice, to two boards) are two entries, each counts toward
+// the limit, each is told "Server is closed", and one leaving takes one line.
+TEST_F(DataServerTest, TheClientListHoldsConnectionsNotTheirText) {
+  quint16 shared = 0;
+  {
+    QTcpSocket probe;
+    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+    shared = probe.localPort();
+  }
+  const QString key = QStringLiteral("127.0.0.1:%1").arg(shared);
+  std::vector<std::unique_ptr<Peer>> peers;
+  // two from one address and port, the rest of the limit and one more from
+  // addresses of their own, each taken in before the next comes
+  for (int i = 0; i < DataServer::kClientLimit + 1; ++i) {
+    peers.push_back(std::make_unique<Peer>());
+    const bool ok = i < 2 ? peers.back()->Connect(Port(i), "127.0.0.1", shared)
+                          : peers.back()->Connect(Port(i % kBoardCount), QStringLiteral("127.0.0.%1").arg(i));
+    ASSERT_TRUE(ok) << i;
+    ASSERT_TRUE(WaitUntil([&] { return server_->ConnectionCount() == i + 1; })) << i;
+  }
+  EXPECT_EQ(server_->ListedCount(), 15);
+  ASSERT_TRUE(peers.back()->WaitFor(21)) << "the 16th is refused";
+  EXPECT_EQ(MemoCLines(), 15);
+  EXPECT_EQ(page_.MemoC->toPlainText().count(key), 2);
+  EXPECT_TRUE(MemoHas(page_.MemoC, "127.0.0.14:"));
+  EXPECT_FALSE(MemoHas(page_.MemoC, "127.0.0.15:"));
+
+  peers[0]->socket->disconnectFromHost();
+  ASSERT_TRUE(WaitUntil([&] { return server_->ListedCount() == 14; }));
+  EXPECT_EQ(page_.MemoC->toPlainText().count(key), 1);
+  EXPECT_EQ(MemoCLines(), 14);
+
+  server_->StopServing();
+  const QByteArray notice(ComposeClosedReply(kServerClosedText).c_str(), 24);
+  for (int i = 1; i < DataServer::kClientLimit; ++i) {
+    ASSERT_TRUE(peers[i]->WaitFor(24)) << i;
+    EXPECT_EQ(peers[i]->received, notice) << i;
+  }
+}
+
+// A peer may send its request and at once end its sending side (a FIN in the
+// same segment): the reply still goes out before the connection is let go.
+TEST_F(DataServerTest, ARequestArrivingWithThePeersEndIsAnswered) {
+  const struct {
+    std::uint8_t code;
+    int replySize;
+  } cases[] = {{kDataCode, kFrameReplySize}, {kSettingsCode, kSettingsReplySize}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    for (int round = 0; round < 5; ++round) {
+      Peer peer;
+      ASSERT_TRUE(peer.Connect(Port(1)));
+      const int fd = static_cast<int>(peer.socket->socketDescriptor());
+      const std::string request = ComposeRequest(c.code);
+      // both in one segment: the request written by hand, then the FIN
+      const int cork = 1;
+      ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
+      ASSERT_EQ(::send(fd, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+      ASSERT_EQ(::shutdown(fd, SHUT_WR), 0);
+      ASSERT_TRUE(peer.WaitFor(c.replySize)) << "round " << round;
+      EXPECT_EQ(static_cast<std::uint8_t>(peer.received[0]), c.code);
+    }
+  }
+}
+
+// A viewer machine that vanishes sends no FIN: the accepted connection probes
+// its peer after a minute of silence, every ten seconds, six times.
+TEST_F(DataServerTest, AcceptedConnectionsProbeASilentPeer) {
+  Peer peer;
+  ASSERT_TRUE(peer.Connect(Port(2)));
+  ASSERT_TRUE(WaitUntil([&] { return server_->ConnectionCount() == 1; }));
+  const QList<QTcpSocket*> accepted = server_->findChildren<QTcpSocket*>();
+  ASSERT_EQ(accepted.size(), 1);
+  const int fd = static_cast<int>(accepted[0]->socketDescriptor());
+  const struct {
+    const char* name;
+    int level;
+    int option;
+    int value;
+  } cases[] = {
+      {"keepalive", SOL_SOCKET, SO_KEEPALIVE, 1},
+      {"idle", IPPROTO_TCP, TCP_KEEPIDLE, 60},
+      {"interval", IPPROTO_TCP, TCP_KEEPINTVL, 10},
+      {"probes", IPPROTO_TCP, TCP_KEEPCNT, 6},
+  };
+  for (const auto& c : cases) {
+    int value = -1;
+    socklen_t size = sizeof value;
+    ASSERT_EQ(::getsockopt(fd, c.level, c.option, &value, &size), 0) << c.name;
+    EXPECT_EQ(value, c.value) << c.name;
+  }
+}
+
+// A port another program holds: one line naming the board, the port and the
+// reason when that begins, quiet tries meanwhile, and one line when the port
+// opens and the board is served.
+TEST(DataServerPorts, ATakenPortIsToldOnceThenServedWhenItFrees) {
+  QTcpServer holder;
+  ASSERT_TRUE(holder.listen(QHostAddress::AnyIPv4, 0));
+  const quint16 taken = holder.serverPort();
+  ClientPage page{QStringLiteral("Client List")};
+  FrameState frame{};
+  BoardSettings record{};
+  DataServer server(page, [&](int) -> const FrameState& { return frame; },
+                    [&](int) -> const BoardSettings& { return record; });
+  server.SetKoreanUi(false);
+  server.SetPorts({0, 0, taken, 0});
+  server.SetListenRetryMs(10);
+  QStringList lines;
+  QObject::connect(&server, &DataServer::StatusMessage, [&](const QString& line) { lines << line; });
+  server.OpenServers();
+  EXPECT_FALSE(server.Server(2).isListening());
+  EXPECT_TRUE(server.Server(3).isListening());
+  RunEventsFor(100);  // tries of the retry timer pass
+  const QStringList taking = lines.filter(QStringLiteral("DAQ3: data server port %1 cannot be opened (").arg(taken));
+  ASSERT_EQ(taking.size(), 1) << lines.join('\n').toStdString();
+  EXPECT_TRUE(taking[0].contains("in use")) << taking[0].toStdString();
+
+  holder.close();
+  ASSERT_TRUE(WaitUntil([&] { return server.Server(2).isListening(); }));
+  EXPECT_EQ(lines.filter(QStringLiteral("DAQ3: data server port %1 is open now").arg(taken)).size(), 1)
+      << lines.join('\n').toStdString();
+  EXPECT_EQ(lines.filter("cannot be opened").size(), 1);
+  Peer peer;
+  ASSERT_TRUE(peer.Connect(taken));
+  peer.Send(ComposeRequest(kSettingsCode));
+  EXPECT_TRUE(peer.WaitFor(kSettingsReplySize));
 }

@@ -9,11 +9,14 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTcpSocket>
+#include <QHostAddress>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "../device/sim_harness.h"
+#include "wait.h"
 
 namespace tessar::test {
 
@@ -43,17 +46,18 @@ inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
   return files;
 }
 
-// A peer connected from `from` to 127.0.0.1:port; what it receives piles up
-// in `received`.
+// A peer connected to 127.0.0.1:port from `from` (a loopback address of
+// its own, and a port of its own when `fromPort` is given); what it receives
+// piles up in `received`.
 struct Peer {
   std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
   QByteArray received;
   bool connected = false;
-  bool Connect(quint16 port, const QString& from = Loopback(1)) {
+  bool Connect(quint16 port, const QString& from = Loopback(1), quint16 fromPort = 0) {
     QObject::connect(socket.get(), &QTcpSocket::readyRead,
                      [this] { received += socket->readAll(); });
     QObject::connect(socket.get(), &QTcpSocket::connected, [this] { connected = true; });
-    if (!socket->bind(QHostAddress(from))) return false;
+    if (!socket->bind(QHostAddress(from), fromPort, QAbstractSocket::ReuseAddressHint)) return false;
     socket->connectToHost(QStringLiteral("127.0.0.1"), port);
     return WaitUntil([this] { return connected; });
   }

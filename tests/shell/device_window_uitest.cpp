@@ -223,7 +223,7 @@ TEST_F(DeviceWindowTest, APortRefusedToTheUserSaysWhyWhereAPersonLooks) {
   EXPECT_FALSE(window.deviceLink()->BoardPort(0).Connected());
   EXPECT_TRUE(window.deviceLink()->BoardPort(1).Connected());
   EXPECT_TRUE(window.configPage(2)->CBPort->toolTip().isEmpty());
-  EXPECT_EQ(errors.find("COM9"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("COM9: permission"), std::string::npos) << errors;
   EXPECT_EQ(dialogs_.Texts(ScriptedDialogs::Kind::Message),
             QStringList({"Failed in Opening Port", "Failed in Opening Port"}));
 }

@@ -1,6 +1,8 @@
 // The error log: line format, appending, and the catching of exceptions at
 // event dispatch by the application object of both programs.
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QAction>
 #include <QKeyEvent>
@@ -8,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/date_time.h"
@@ -53,6 +57,109 @@ TEST(ErrorLog, AppendsLinesAndCreatesTheFile) {
 TEST(ErrorLog, UnwritableLogWritesNothingAndReportsIt) {
   QTemporaryDir dir;
   EXPECT_FALSE(AppendErrorLog(dir.path() + "/missing/Exception1.Err", 0.0, "A", "m"));
+}
+
+// A failure told over and over is written once, and its count when another
+// line comes (or the program ends); only a line that is still the file's last
+// is counted.
+TEST(ErrorLog, ARepeatedLineIsWrittenOnceThenItsCount) {
+  struct Step {
+    const char* sender;  // null: an action instead
+    const char* message;  // with a null sender: "flush" or "remove"
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<const char*> lines;  // the ends of the lines of the file
+    bool insideApplication = false;  // the steps run during an application object's life
+  };
+  const Case cases[] = {
+      {"repeats, then another line",
+       {{"QTcpSocket", "error 0"}, {"QTcpSocket", "error 0"}, {"QTcpSocket", "error 0"}, {"X", "other"}},
+       {"QTcpSocket ===> error 0", "QTcpSocket ===> error 0 repeated 2 times", "X ===> other"}},
+      {"one repeat, then the end", {{"A", "m"}, {"A", "m"}, {nullptr, "flush"}},
+       {"A ===> m", "A ===> m repeated 1 time"}},
+      {"the same message from another sender", {{"A", "m"}, {"B", "m"}, {"A", "m"}},
+       {"A ===> m", "B ===> m", "A ===> m"}},
+      {"no repeat: no count", {{"A", "m"}, {nullptr, "flush"}, {"A", "n"}}, {"A ===> m", "A ===> n"}},
+      {"the file went: written anew", {{"A", "m"}, {"A", "m"}, {nullptr, "remove"}, {"A", "m"}, {"A", "n"}},
+       {"A ===> m", "A ===> n"}},
+      {"the end of the program tells the count", {{"A", "m"}, {"A", "m"}, {"A", "m"}},
+       {"A ===> m", "A ===> m repeated 2 times"}, true},
+  };
+  QTemporaryDir dir;
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString path = dir.path() + QStringLiteral("/case%1.Err").arg(++n);
+    int argc = 1;
+    char name[] = "test_shell";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (c.insideApplication) app = std::make_unique<QCoreApplication>(argc, argv);
+    for (const Step& step : c.steps) {
+      if (step.sender != nullptr) {
+        ASSERT_TRUE(AppendErrorLog(path, EncodeDateTime({2026, 12, 8, 1, 2, 3, 0}), step.sender, step.message));
+      } else if (std::string(step.message) == "flush") {
+        FlushErrorLogRepeats(EncodeDateTime({2026, 12, 8, 1, 2, 4, 0}));
+      } else {
+        QFile::remove(path);
+      }
+    }
+    app.reset();
+    const QStringList lines = LogLines(path);
+    ASSERT_EQ(lines.size(), static_cast<qsizetype>(c.lines.size())) << lines.join('\n').toStdString();
+    for (std::size_t i = 0; i < c.lines.size(); ++i)
+      EXPECT_TRUE(lines[i].endsWith(c.lines[i])) << lines[i].toStdString();
+  }
+  FlushErrorLogRepeats(0.0);
+}
+
+// The log of a program that runs for months stays bounded: past 1 MiB it
+// becomes the older generation and a new log begins.
+TEST(ErrorLog, ALogPastItsBoundBecomesTheOlderGeneration) {
+  struct Case {
+    const char* name;
+    qint64 before;     // bytes already in the log
+    bool olderExists;  // an older generation is there already
+    bool moved;        // the log becomes the older generation
+  };
+  const Case cases[] = {
+      {"far below the bound", 1000, false, false},
+      {"the line still fits", kErrorLogBound - 100, true, false},
+      {"the line would pass it", kErrorLogBound - 10, false, true},
+      {"an older generation is replaced", kErrorLogBound, true, true},
+  };
+  QTemporaryDir dir;
+  const QString path = dir.path() + "/Exception1.Err";
+  const QString older = ErrorLogOlderPath(path);
+  EXPECT_EQ(older, path + ".1");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(path);
+    QFile::remove(older);
+    {
+      QFile log(path);
+      ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+      log.write(QByteArray(c.before - 1, 'x') + '\n');
+    }
+    if (c.olderExists) {
+      QFile previous(older);
+      ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+      previous.write("previous\n");
+    }
+    ASSERT_TRUE(AppendErrorLog(path, EncodeDateTime({2026, 12, 8, 1, 2, 3, 0}), "A", c.name));
+    const QStringList lines = LogLines(path);
+    if (c.moved) {
+      ASSERT_EQ(lines.size(), 1);
+      EXPECT_TRUE(lines[0].endsWith(QString("A ===> ") + c.name));
+      EXPECT_EQ(QFileInfo(older).size(), c.before);
+    } else {
+      EXPECT_EQ(lines.size(), 2);
+      EXPECT_LE(QFileInfo(path).size(), kErrorLogBound);
+      EXPECT_EQ(QFile::exists(older), c.olderExists);
+    }
+  }
 }
 
 TEST(ErrorLog, RunPassesResultsAndLogsEveryKindOfException) {

@@ -193,6 +193,28 @@ TEST_F(WindowTest, FirstRunExitWritesADefaultSettingsFile) {
   EXPECT_EQ(ReadField(saved.boards[0].dataDirectory), ExeDir() + "/Tessar");
 }
 
+// An instance's window lives in the instance folder and records, on its first
+// run, into a data directory of its own; closing it asks nobody when a
+// signal asks for the close.
+TEST_F(WindowTest, AnInstanceKeepsItsFilesAndItsFirstRunDataApart) {
+  for (const Edition* edition : {&kTessarEdition, &kTessviewEdition}) {
+    SCOPED_TRACE(edition->applicationTitle);
+    const QString folder = ExeDir() + "/oven1";
+    MainWindow window(*edition, ExePath(*edition), &dialogs_, QStringLiteral("oven1"));
+    window.SetCloseDelayMs(0);
+    window.TimerSTimer();
+    EXPECT_EQ(window.state().ProgramDirectory, folder);
+    EXPECT_EQ(window.state().SettingsPath, folder + "/" + ProgramName(*edition) + ".SET");
+    EXPECT_EQ(window.state().ErrorLogPath, folder + "/" + edition->errorLogName);
+    EXPECT_EQ(window.state().CurrentDataDirectory,
+              ExeDir() + "/" + edition->dataFolderName + "-oven1");
+    window.CloseUnasked();
+    EXPECT_EQ(dialogs_.Count(Kind::Confirm), 0) << "no confirmation asked";
+    EXPECT_TRUE(QFile::exists(window.state().SettingsPath)) << "the orderly shutdown ran";
+  }
+  EXPECT_FALSE(QFile::exists(ExeDir() + "/tessar.SET"));
+}
+
 // A close confirmed before the start sequence loaded the settings writes
 // nothing, in either program: the user's file keeps its bytes and no file
 // appears where none was.

@@ -58,10 +58,15 @@ void RunEventsFor(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return;
   }
-  QEventLoop loop;
-  QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
-  loop.exec();
-  DeleteLaterObjects();
+  // Not a nested QEventLoop::exec(): once the application was told to quit
+  // (a window's orderly close does), every later exec() returns at once.
+  QDeadlineTimer deadline(std::max(ms, 0));
+  QTimer wake;  // the loop blocks between events: woken at least this often
+  wake.start(std::clamp(ms, 1, kLookMs));
+  while (!deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    DeleteLaterObjects();
+  }
 }
 
 }  // namespace tessar::test

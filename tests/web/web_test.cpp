@@ -127,19 +127,35 @@ TEST(WebJson, BoardsHistoryAndPushes) {
   std::strcpy(settings.serialNumber, "A30001");
   std::strcpy(settings.modelName, "ORVA-2200");
   LiveRecord record = EmptyRecord(2);
-  EXPECT_EQ(BoardJsonFields(record, settings, false),
+  // a board not yet checked has no health; a kind-1 board's channels 1..4 have
+  HealthReport health;
+  health.board = 2;
+  EXPECT_EQ(BoardJsonFields(record, settings, false, health),
             "\"board\":\"C\",\"time\":null,\"serial\":\"A30001\",\"model\":\"ORVA-2200\","
             "\"title\":\"\",\"unit\":\"\",\"names\":[\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"],"
             "\"values\":[null,null,null,null,null,null,null,null,null],"
-            "\"alarm\":[false,false,false,false,false,false,false,false,false],\"receiving\":false");
+            "\"alarm\":[false,false,false,false,false,false,false,false,false],\"receiving\":false,"
+            "\"health\":[null,null,null,null,null,null,null,null,null]");
+  for (int k = 1; k <= 4; ++k) health.checked[k] = true;
+  health.state[2] = HealthState::Open;
+  health.state[3] = HealthState::Stuck;
+  health.state[4] = HealthState::Jump;
+  health.since.fill(EncodeDateTime({2026, 12, 8, 14, 0, 1, 0}));  // null while ok
+  health.time = health.since[2];
+  EXPECT_EQ(HealthPushJson(health),
+            "{\"type\":\"health\",\"board\":\"C\",\"time\":\"2026-12-08T14:00:01.000\","
+            "\"health\":[null,\"ok\",\"open\",\"stuck\",\"jump\",null,null,null,null],"
+            "\"since\":[null,null,\"2026-12-08T14:00:01.000\",\"2026-12-08T14:00:01.000\","
+            "\"2026-12-08T14:00:01.000\",null,null,null,null]}");
   record.time = EncodeDateTime({2026, 12, 8, 14, 5, 32, 250});
   record.values.fill(1.5);
   record.inAlarm[0] = true;  // the reference channel has no alarm
   record.inAlarm[3] = true;
-  const std::string push = RecordPushJson(record, settings, true);
+  const std::string push = RecordPushJson(record, settings, true, health);
   EXPECT_EQ(push.rfind("{\"type\":\"record\",\"board\":\"C\",\"time\":\"2026-12-08T14:05:32.250\"", 0), 0u);
   EXPECT_NE(push.find("\"alarm\":[false,false,false,true,false,false,false,false,false],"
-                      "\"receiving\":true}"), std::string::npos);
+                      "\"receiving\":true,\"health\":[null,\"ok\",\"open\",\"stuck\",\"jump\","
+                      "null,null,null,null]}"), std::string::npos);
   EXPECT_EQ(AlarmPushJson(3, "[4] CH1 \"High\""),
             "{\"type\":\"alarm\",\"board\":\"D\",\"text\":\"[4] CH1 \\\"High\\\"\"}");
   EXPECT_EQ(InfoJson(true, "Tessar Ver 2.1.0"), "{\"korean\":true,\"title\":\"Tessar Ver 2.1.0\"}");

@@ -74,6 +74,7 @@ struct Device {
   std::string command;
   std::vector<PendingWrite> pending;
   std::string straddleTail;  // rest of a frame whose head already went out
+  orva::ChannelFaultState channelFaults;
 };
 
 void Log(const Device& device, const std::string& text) {
@@ -113,12 +114,17 @@ bool OpenPty(Device& device) {
   return true;
 }
 
-std::vector<std::int32_t> FrameCounts(Device& device, long frame, double seconds, std::mt19937& rng) {
+// The counts of frame `index` (0 = the first), channel faults included.
+std::vector<std::int32_t> FrameCounts(Device& device, long index, double seconds,
+                                      std::mt19937& rng) {
   std::array<double, tessar::kSlotCount> values{};
   for (int slot = 0; slot < tessar::kSlotCount; ++slot) {
-    values[slot] = device.setup.signals[slot].ValueAt(seconds, frame, rng);
+    values[slot] = device.setup.signals[slot].ValueAt(seconds, index, rng);
   }
-  return orva::CountsFor(device.record, device.kind, values);
+  orva::ApplyValueFaults(device.setup, index, values);
+  std::vector<std::int32_t> counts = orva::CountsFor(device.record, device.kind, values);
+  orva::ApplyCountFaults(device.setup, index, counts, device.channelFaults);
+  return counts;
 }
 
 // Sends the frame that is due, with the fault of this frame if any.
@@ -211,6 +217,15 @@ void ReadCommands(Device& device, Clock::time_point now) {
   }
 }
 
+// A link to a pseudo-terminal that no longer exists: only a simulator makes
+// those, and only one that ended without removing it leaves them.
+bool StaleSimulatorLink(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(path, ec)) return false;
+  const std::string target = std::filesystem::read_symlink(path, ec).string();
+  return !ec && target.rfind("/dev/pts/", 0) == 0 && !std::filesystem::exists(target, ec);
+}
+
 void RemoveLink(const Device& device) {
   if (device.linkPath.empty()) return;
   std::error_code ec;
@@ -225,6 +240,10 @@ void RemoveLink(const Device& device) {
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IOLBF, 0);
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("orva-sim %s\n", TESSAR_VERSION);
+    return 0;
+  }
   orva::Options options;
   std::string error;
   if (!orva::ParseOptions(args, options, error)) {
@@ -289,16 +308,32 @@ int main(int argc, char** argv) {
       status = 1;
       break;
     }
-    device.linkPath = (std::filesystem::path(options.portsFolder) / device.name).string();
-    std::filesystem::remove(device.linkPath, ec);
-    std::filesystem::create_symlink(device.ptsPath, device.linkPath, ec);
+    const std::string linkPath = (std::filesystem::path(options.portsFolder) / device.name).string();
+    // Never over an entry that is there: another simulator's link or a
+    // user's own mapping. Creating the link is the test, so two simulators
+    // started together cannot both take the name.
+    std::filesystem::create_symlink(device.ptsPath, linkPath, ec);
+    if (ec == std::errc::file_exists && StaleSimulatorLink(linkPath)) {
+      // a simulator that was killed left it: its terminal is gone
+      std::fprintf(stderr, "orva-sim: %s: replacing the link of a simulator that is gone\n",
+                   linkPath.c_str());
+      std::filesystem::remove(linkPath, ec);
+      std::filesystem::create_symlink(device.ptsPath, linkPath, ec);
+    }
     if (ec) {
-      std::fprintf(stderr, "orva-sim: cannot link %s: %s\n", device.linkPath.c_str(), ec.message().c_str());
-      device.linkPath.clear();
+      const bool taken = ec == std::errc::file_exists;
+      std::error_code readError;
+      const std::string target = std::filesystem::read_symlink(linkPath, readError).string();
+      std::fprintf(stderr, "orva-sim: cannot link %s: %s\n", linkPath.c_str(),
+                   taken ? ("it exists already" + (target.empty() ? std::string() : " (-> " + target + ")") +
+                            "; remove it or choose another --device")
+                               .c_str()
+                         : ec.message().c_str());
       status = 1;
       devices.push_back(std::move(device));
       break;
     }
+    device.linkPath = linkPath;
     Log(device, setup.config.model + " " + setup.config.serialNumber + " on " + device.ptsPath +
                     " linked as " + device.linkPath);
     devices.push_back(std::move(device));

@@ -92,6 +92,39 @@ bool ParseSignal(const std::string& text, Signal& signal) {
   return true;
 }
 
+namespace {
+bool FaultOn(const ChannelFault& fault, long index) {
+  return fault.frames < 0 || index < fault.frames;
+}
+}  // namespace
+
+void ApplyValueFaults(const DeviceSetup& setup, long index,
+                      std::array<double, tessar::kSlotCount>& values) {
+  for (const ChannelFault& fault : setup.channelFaults) {
+    if (!FaultOn(fault, index)) continue;
+    double& value = values[fault.channel];
+    if (fault.kind == ChannelFault::Kind::Open) {
+      value = std::numeric_limits<double>::quiet_NaN();
+    } else if (fault.kind == ChannelFault::Kind::Jump) {
+      value += kJumpStep * static_cast<double>(index % 3);
+    }
+  }
+}
+
+void ApplyCountFaults(const DeviceSetup& setup, long index, std::vector<std::int32_t>& counts,
+                      ChannelFaultState& state) {
+  for (const ChannelFault& fault : setup.channelFaults) {
+    if (fault.kind != ChannelFault::Kind::Freeze || !FaultOn(fault, index)) continue;
+    const auto channel = static_cast<std::size_t>(fault.channel);
+    if (channel >= counts.size()) continue;
+    if (!state.held[channel]) {
+      state.held[channel] = true;
+      state.count[channel] = counts[channel];
+    }
+    counts[channel] = state.count[channel];
+  }
+}
+
 void CompleteSetup(DeviceSetup& setup) {
   tessar::DeviceConfig& config = setup.config;
   const int kind = tessar::ModelKindOf(config.model.c_str(), config.model.size() + 1);

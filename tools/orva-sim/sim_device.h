@@ -38,12 +38,33 @@ struct Fault {
   int every = 1;     // applies to every N-th frame
 };
 
+// A fault of one channel's reading, from the first frame on for `frames`
+// frames (-1: all along).
+struct ChannelFault {
+  enum class Kind { Open, Freeze, Jump };
+  Kind kind = Kind::Open;
+  int channel = 1;   // 1..8
+  int frames = -1;
+};
+
+// The step of a jumping channel: 0, 1, 2 steps above its signal, frame after
+// frame, so that any two frames in a row differ even when one is missed.
+constexpr double kJumpStep = 50.0;
+
+// What the channel faults keep between frames: the count each frozen
+// channel holds.
+struct ChannelFaultState {
+  std::array<bool, tessar::kSlotCount> held{};
+  std::array<std::int32_t, tessar::kSlotCount> count{};
+};
+
 struct DeviceSetup {
   int number = 1;                       // COMn
   tessar::DeviceConfig config;
   int periodMs = 1000;
   std::array<Signal, tessar::kSlotCount> signals;
   std::vector<Fault> frameFaults;
+  std::vector<ChannelFault> channelFaults;
   int silentAfter = -1;                 // frames sent before falling silent; -1 never
   bool answerConfig = true;             // false: "DC" is ignored
   // As given on the command line, in the order of the dump (kind 0 from slot
@@ -63,6 +84,14 @@ void CompleteSetup(DeviceSetup& setup);
 // logger builds from this device's own configuration dump.
 std::vector<std::int32_t> CountsFor(const tessar::BoardSettings& record, int modelKind,
                                     const std::array<double, tessar::kSlotCount>& values);
+
+// Frame `index` (0 = the first) with the channel faults of `setup`: the open
+// and jumping channels change `values` before the counts are computed, the
+// frozen ones then change `counts`.
+void ApplyValueFaults(const DeviceSetup& setup, long index,
+                      std::array<double, tessar::kSlotCount>& values);
+void ApplyCountFaults(const DeviceSetup& setup, long index, std::vector<std::int32_t>& counts,
+                      ChannelFaultState& state);
 
 // Splits a command-line value at every `separator`.
 std::vector<std::string> Split(const std::string& text, char separator);

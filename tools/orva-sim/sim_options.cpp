@@ -14,14 +14,17 @@ const char kUsage[] =
     "Usage: orva-sim --dir FOLDER --device COMn [device options] [--device COMm ...]\n"
     "\n"
     "Simulates ORVA acquisition devices. Each device gets a pseudo-terminal that is\n"
-    "linked as FOLDER/COMn (the ports/ folder beside tessar). Runs until SIGINT or\n"
-    "SIGTERM, then removes its links. Relay commands and other commands received\n"
-    "are logged with a time stamp on standard output.\n"
+    "linked as FOLDER/COMn (the ports/ folder beside tessar). A name that exists\n"
+    "there already (another simulator's link, a user's own COMn -> /dev/ttyUSB3)\n"
+    "is refused, not replaced. Runs until SIGINT, SIGTERM or SIGHUP, then removes\n"
+    "the links it made. Relay commands and other commands received are logged\n"
+    "with a time stamp on standard output.\n"
     "\n"
     "Global options:\n"
     "  --dir FOLDER          folder for the COMn links (created when missing)\n"
     "  --seed N              seed of the noise signals (default 1)\n"
     "  --help                this text\n"
+    "  --version             the program's version\n"
     "\n"
     "Device options (apply to the latest --device):\n"
     "  --model NAME          ORVA-2000, ORVA-2100, ORVA-2200 or ORVA-2280 (default ORVA-2280)\n"
@@ -54,7 +57,13 @@ const char kUsage[] =
     "                          (these on every N-th frame, default every frame)\n"
     "                        silence      no frames after N frames (default 0)\n"
     "                        no-dc        no answer to \"DC\"\n"
-    "                        type-s       channel 1 reports sensor letter S\n";
+    "                        type-s       channel 1 reports sensor letter S\n"
+    "  --fault NAME:CH[:N]   a fault of channel CH (1..8), from the first frame on for\n"
+    "                        N frames (default all along):\n"
+    "                        open         the open-input count 7FFFFF (a broken wire)\n"
+    "                        freeze       the count of the first frame, unchanged\n"
+    "                        jump         the signal 0, 50, 100 units higher, frame\n"
+    "                                     after frame\n";
 
 namespace {
 
@@ -197,6 +206,20 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     } else if (arg == "--fault") {
       const std::vector<std::string> parts = Split(v, ':');
       const std::string name = parts.empty() ? "" : parts[0];
+      if (name == "open" || name == "freeze" || name == "jump") {
+        ChannelFault fault;
+        fault.kind = name == "open"     ? ChannelFault::Kind::Open
+                     : name == "freeze" ? ChannelFault::Kind::Freeze
+                                        : ChannelFault::Kind::Jump;
+        if (parts.size() < 2 || parts.size() > 3 || !ToInt(parts[1], fault.channel) ||
+            fault.channel < 1 || fault.channel > 8 ||
+            (parts.size() == 3 && (!ToInt(parts[2], fault.frames) || fault.frames < 1))) {
+          error = "bad --fault " + v + " (" + name + ":CH[:FRAMES], CH 1..8)";
+          return false;
+        }
+        d.channelFaults.push_back(fault);
+        continue;
+      }
       int n = -1;
       if (parts.size() > 2 || (parts.size() == 2 && (!ToInt(parts[1], n) || n < 0))) {
         error = "bad --fault " + v;

@@ -1,14 +1,29 @@
 #include "acquisition/ui/acquisition_controller.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMainWindow>
+#include <QStatusBar>
 
 #include "acquisition/ui/alarm_presenter.h"
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/cycle_presenter.h"
+#include "acquisition/ui/health_presenter.h"
 #include "acquisition/ui/live_feed.h"
 #include "common/number_text.h"
+#include "device/ui/journal.h"
 
 namespace tessar {
+
+namespace {
+
+// `directory` as an absolute path; a relative one is taken in `base`.
+std::filesystem::path AbsoluteIn(const QString& base, const QString& directory) {
+  const QString absolute = QDir::cleanPath(QDir(base).absoluteFilePath(directory));
+  return std::filesystem::path(QFile::encodeName(absolute).toStdString());
+}
+
+}  // namespace
 
 AcquisitionController::AcquisitionController(ProgramState& state,
                                              const std::array<ChartPage*, kBoardCount>& pages,
@@ -23,6 +38,7 @@ void AcquisitionController::Tick() {
   ApplyTickOutcomes(pages_, outcomes, memoR_, memoS_);
   for (int b = 0; b < kBoardCount; ++b) {
     if (outcomes[b] && alarms_[b]) alarms_[b]->ApplyCycle(*outcomes[b]);
+    if (outcomes[b] && health_) health_->ApplyCycle(b, *outcomes[b]);
   }
   for (int b = 0; b < kBoardCount; ++b) {
     if (outcomes[b]) Announce(b, *outcomes[b]);
@@ -32,10 +48,17 @@ void AcquisitionController::Tick() {
 void AcquisitionController::ApplyOutcome(int board, const CycleOutcome& outcome) {
   ApplyCycleOutcome(*pages_[board], outcome);
   if (alarms_[board]) alarms_[board]->ApplyCycle(outcome);
+  if (health_) health_->ApplyCycle(board, outcome);
   Announce(board, outcome);
 }
 
 void AcquisitionController::Announce(int board, const CycleOutcome& outcome) {
+  if (outcome.recordingNotice) {
+    const QString text = QString::fromStdString(*outcome.recordingNotice);
+    JournalAlongsideStatus(text);
+    if (auto* window = qobject_cast<QMainWindow*>(pages_[board]->window()))
+      window->statusBar()->showMessage(text);
+  }
   if (feed_ == nullptr || !outcome.processed) return;
   if (outcome.recorded) emit feed_->RecordTaken(LiveRecordOf(board, outcome));
   // the messages are lines ended by CR LF
@@ -52,9 +75,16 @@ CycleInputs AcquisitionController::InputsOf(int board) const {
   in.scrollChart = pages_[board]->ChkScroll->isChecked();
   in.elapsedAxis = state_.ElapsedAxis;
   if (alarms_[board]) in.alarms = alarms_[board]->Inputs();
-  in.dataDirectory =
-      std::filesystem::path(QFile::encodeName(state_.CurrentDataDirectory).toStdString());
+  if (health_) in.health = health_->config();
+  // before the start sequence named it: the current one, never a relative path
+  in.dataDirectory = recordingDirectory_.empty()
+                         ? AbsoluteIn(state_.ProgramDirectory, state_.CurrentDataDirectory)
+                         : recordingDirectory_;
   return in;
+}
+
+void AcquisitionController::SetRecordingDirectory(const QString& directory) {
+  recordingDirectory_ = AbsoluteIn(state_.ProgramDirectory, directory);
 }
 
 QString AcquisitionController::Restart(int board) {

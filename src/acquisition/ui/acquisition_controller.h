@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <array>
+#include <filesystem>
 #include <functional>
 
 #include "acquisition/acquisition_cycle.h"
@@ -16,6 +17,7 @@ namespace tessar {
 
 class AlarmController;
 class ChartPage;
+class HealthPresenter;
 class LiveFeed;
 
 class AcquisitionController {
@@ -44,6 +46,14 @@ class AcquisitionController {
   void ApplyRecord(int board);
   // Each board's alarm controls: read by its cycle, and shown after it.
   void SetAlarms(const std::array<AlarmController*, kBoardCount>& alarms) { alarms_ = alarms; }
+  // The data directory the run started with (the settings' own, as read at
+  // start): every record and event goes there, whatever the configuration
+  // page's folder tree selects later. A relative one is taken in the program
+  // folder, so that the working directory never decides where records go.
+  void SetRecordingDirectory(const QString& directory);
+  // The health checks' configuration and where their outcomes are shown
+  // (null: the defaults, shown nowhere).
+  void SetHealth(HealthPresenter* health) { health_ = health; }
   // Where each record taken and each alarm message is announced (may be null).
   void SetFeed(LiveFeed* feed) { feed_ = feed; }
   // Before saving: each channel's alarm pair typed on the live page goes
@@ -58,8 +68,11 @@ class AcquisitionController {
   QPlainTextEdit* memoS_;
   std::array<AlarmController*, kBoardCount> alarms_{};
   LiveFeed* feed_ = nullptr;
+  std::filesystem::path recordingDirectory_;
+  HealthPresenter* health_ = nullptr;
 
-  // The outcome's record and alarm messages to the feed.
+  // The outcome's record and alarm messages to the feed, its recording
+  // notice to the status bar and the journal.
   void Announce(int board, const CycleOutcome& outcome);
 };
 

@@ -5,6 +5,9 @@
 
 #include "acquisition/ui/alarm_sound.h"
 #include "acquisition/ui/chart_page.h"
+#include "common/date_time.h"
+#include "common/number_text.h"
+#include "device/ui/journal.h"
 #include "device/ui/serial_channel.h"
 
 namespace tessar {
@@ -76,9 +79,46 @@ void AlarmController::ApplyCycle(const CycleOutcome& outcome) {
   if (alarm.eventFileFailure && memoS_) {
     memoS_->appendPlainText(QString::fromStdString(*alarm.eventFileFailure));
   }
-  if (!alarm.statusText.empty()) statusBar_->showMessage(QString::fromStdString(alarm.statusText));
+  JournalAlarmChanges(outcome);
+  // Where the status bar is the journal, an alarm's every second would flood
+  // it: the lines above tell its start and end; an event file that cannot be
+  // written is told when it starts failing.
+  const bool eventFileFailed = alarm.eventFileFailure.has_value();
+  const bool show = !StatusBarJournaled || (eventFileFailed && !eventFileFailing_);
+  eventFileFailing_ = eventFileFailed;
+  if (show && !alarm.statusText.empty())
+    statusBar_->showMessage(QString::fromStdString(alarm.statusText));
   if (alarm.AlarmCount > 0) sound_.Play();
   if (alarm.relayCommand) Send(*alarm.relayCommand);
+}
+
+void AlarmController::JournalAlarmChanges(const CycleOutcome& outcome) {
+  const AlarmOutcome& alarm = outcome.alarm;
+  // the messages of the channels in alarm, in channel order
+  const QStringList messages = QString::fromStdString(alarm.AlarmText)
+                                   .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  qsizetype next = 0;
+  for (int k = 1; k <= kChannelCount; ++k) {
+    const bool inAlarm = alarm.inAlarm[k];
+    const QString message = inAlarm && next < messages.size() ? messages[next++].trimmed() : QString();
+    if (inAlarm == journaled_[k]) continue;
+    journaled_[k] = inAlarm;
+    const QString line = inAlarm ? message : AlarmEndText(board_, k, outcome, state_.KoreanUi);
+    if (StatusBarJournaled) {
+      statusBar_->showMessage(line);
+    } else {
+      WriteJournalLine(line);
+    }
+  }
+}
+
+QString AlarmEndText(int board, int channel, const CycleOutcome& outcome, bool koreanUi) {
+  return QStringLiteral("[%1] %2 CH%3 %4(%5)")
+      .arg(board + 1)
+      .arg(QString::fromStdString(FormatDateTime(outcome.now)))
+      .arg(channel)
+      .arg(koreanUi ? QStringLiteral("알람 해제") : QStringLiteral("alarm ended "))
+      .arg(QString::fromStdString(FormatFixed(outcome.values[channel], 0, 3)));
 }
 
 void AlarmController::Send(const std::string& command) {

@@ -39,6 +39,10 @@ inline constexpr QRgb kChartAlarmBackground = 0xFFFF00;
 // "Alarm" line (not while paused).
 void ApplyAlarmDisplay(ChartPage& page, const AlarmOutcome& alarm);
 
+// The journal's line when a channel's alarm ends:
+// "[1] 2026-12-08 14:05:40 CH4 alarm ended (3.200)".
+QString AlarmEndText(int board, int channel, const CycleOutcome& outcome, bool koreanUi);
+
 class AlarmController : public QObject {
   Q_OBJECT
  public:
@@ -57,7 +61,8 @@ class AlarmController : public QObject {
   // What the board's cycle reads from these controls.
   AlarmInputs Inputs() const;
   // The window's part of a cycle's alarm check (nothing for a frame that
-  // was too short to be checked).
+  // was too short to be checked). The journal gets one line when a
+  // channel's alarm starts (its message) and one when it ends.
   void ApplyCycle(const CycleOutcome& outcome);
 
   // Handlers, named after the first box of each family.
@@ -71,6 +76,7 @@ class AlarmController : public QObject {
   // Enter in a limit box: the limit checked and stored, or the box restored.
   void LimitKeyUp(int channel, bool high);
   void ApplyRelayBoxes(const RelayBoxOutcome& outcome);
+  void JournalAlarmChanges(const CycleOutcome& outcome);
   // Writes a relay command on the board's port when it is open.
   void Send(const std::string& command);
   int ModelKind() const;
@@ -83,6 +89,8 @@ class AlarmController : public QObject {
   AlarmSound& sound_;
   QStatusBar* statusBar_;
   QPlainTextEdit* memoS_;
+  std::array<bool, kSlotCount> journaled_{};  // channels whose alarm start the journal has
+  bool eventFileFailing_ = false;
 };
 
 }  // namespace tessar

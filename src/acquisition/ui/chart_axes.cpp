@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 #include "acquisition/chart_model.h"
 
@@ -17,18 +16,18 @@ namespace {
 
 constexpr char kAutomaticProperty[] = "tessarAutomatic";
 constexpr double kOneSecond = 1.0 / kSecondsPerDay;
-constexpr double kFlatMargin = 1.0;  // value axis units either side of a single level
+constexpr int kEvenTicks = 5;  // ticks of a range without a round step
 
 constexpr char kDataLowProperty[] = "tessarDataLow";
 constexpr char kDataHighProperty[] = "tessarDataHigh";
 
-// Shows [low, high], the values of the visible points, which the axis keeps
-// so that later points widen the data range rather than a padded one.
+// Shows the automatic range of [low, high], the values of the visible
+// points, which the axis keeps so that later points widen the data range
+// rather than the rounded one.
 void SetValueRange(QValueAxis* axis, double low, double high) {
   axis->setProperty(kDataLowProperty, low);
   axis->setProperty(kDataHighProperty, high);
-  std::tie(low, high) = UsableRange(low, high, kFlatMargin);
-  axis->setRange(low, high);
+  ShowValueScale(axis, AutomaticScale(low, high));
 }
 
 }  // namespace
@@ -76,6 +75,24 @@ bool AxisAutomatic(const QAbstractAxis* axis) {
 void SetAxisAutomatic(QAbstractAxis* axis, bool automatic) {
   axis->setProperty(kAutomaticProperty, automatic);
 }
+
+void ShowValueScale(QValueAxis* axis, const AxisScale& scale) {
+  // The ticks first: a new range lays the axis out at once, with the ticks
+  // it has then, while tick changes wait for the next layout.
+  if (scale.step > 0) {
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(scale.anchor);
+    axis->setTickInterval(scale.interval);
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(scale.decimals) + QStringLiteral("f"));
+  } else {
+    axis->setTickType(QValueAxis::TicksFixed);
+    axis->setTickCount(kEvenTicks);
+    axis->setLabelFormat(QString());
+  }
+  axis->setRange(scale.min, scale.max);
+}
+
+void ShowValueRange(QValueAxis* axis, double min, double max) { ShowValueScale(axis, ScaleOfRange(min, max)); }
 
 void FitValueAxis(ChartPage& page) {
   if (page.model() == nullptr) return;

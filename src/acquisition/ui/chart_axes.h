@@ -16,6 +16,8 @@
 #include <QtCharts/QValueAxis>
 #include <utility>
 
+#include "acquisition/axis_scale.h"
+
 namespace tessar {
 
 class ChartPage;
@@ -38,9 +40,16 @@ std::pair<double, double> TimeAxisRange(const QDateTimeAxis* axis);
 bool AxisAutomatic(const QAbstractAxis* axis);
 void SetAxisAutomatic(QAbstractAxis* axis, bool automatic);
 
-// The automatic value axis spans the values of the visible series, exactly;
-// a single level is shown with one unit either side. Without any point the
-// axis keeps its range.
+// Shows `scale` on a value axis: its range, labelled on the multiples of its
+// step (evenly spread ticks when it has none).
+void ShowValueScale(QValueAxis* axis, const AxisScale& scale);
+// The range [min, max] as it stands, with the round ticks inside it.
+void ShowValueRange(QValueAxis* axis, double min, double max);
+
+// The automatic value axis takes the values of the visible series in, on
+// round ticks with the values a little inside (AutomaticScale); a single
+// level is shown with one unit either side. Without any point the axis
+// keeps its range.
 void FitValueAxis(ChartPage& page);
 // Widens the automatic value axis to take in [low, high]; `fresh`: the chart
 // held no point before, so the range starts from these values alone.

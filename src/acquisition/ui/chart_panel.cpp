@@ -174,7 +174,7 @@ void ChartPanel::Zoom(double factor) {
   const auto [v0, v1] = ZoomAbout(page_.ValueAxis->min(), page_.ValueAxis->max(), factor);
   const auto [y0, y1] = UsableRange(v0, v1, 1e-6);
   SetAxisAutomatic(page_.ValueAxis, false);  // kept until "A"
-  page_.ValueAxis->setRange(y0, y1);
+  ShowValueRange(page_.ValueAxis, y0, y1);
   page_.Redraw();
 }
 
@@ -246,7 +246,7 @@ void ChartPanel::AskYLimit(bool maximum) {
   SetAxisAutomatic(page_.ValueAxis, false);
   // Rounding can still bring the ends together: never an empty span.
   const auto [low, high] = maximum ? UsableRange(min, value, 1e-6) : UsableRange(value, max, 1e-6);
-  page_.ValueAxis->setRange(low, high);
+  ShowValueRange(page_.ValueAxis, low, high);
   page_.Redraw();
 }
 

@@ -1,25 +1,24 @@
 #include "browser/ui/browser_window.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStorageInfo>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 
+#include "acquisition/axis_scale.h"
 #include "acquisition/program_state.h"
+#include "acquisition/ui/chart_axes.h"
 #include "acquisition/ui/chart_view.h"
-#include "browser/browser_export.h"
-#include "browser/ui/title_dialog.h"
+#include "browser/ui/browser_output.h"
+#include "browser/ui/named.h"
 #include "common/clock.h"
 #include "common/date_time.h"
-#include "common/dialogs.h"
+#include "common/ui/qt_dialogs.h"
 #include "common/ui/radio_group.h"
 #include "device/frame_state.h"
 #include "i18n/captions.h"
@@ -56,20 +55,8 @@ constexpr AxisTitle kAxisTitles[3] = {
     {" Time (sec)", "경과시간(초)"},
 };
 
-const QString kFilters[][2] = {
-    {QStringLiteral("All files (*.*)"), QStringLiteral("*.*")},
-    {QStringLiteral("ORV file(*.ORV)"), QStringLiteral("*.ORV")},
-    {QStringLiteral("TXT file(*.TXT)"), QStringLiteral("*.TXT")},
-};
-
 // The elapsed axis shows a span as a time of day after this midnight.
 const double kElapsedBase = EncodeDateTime({2000, 1, 1});
-
-template <typename T>
-T* Named(T* object, const QString& name) {
-  object->setObjectName(name);
-  return object;
-}
 
 QString Printf(const char* format, double value) {
   char text[64];
@@ -79,14 +66,24 @@ QString Printf(const char* format, double value) {
 
 }  // namespace
 
+// The program's own dialogs open over the window that raises them: the
+// browser stays on top, and a dialog owned by the main window would open
+// under it, modal, leaving the browser deaf to every click.
+Dialogs& BrowserWindow::OwnDialogs(Dialogs& given) {
+  if (dynamic_cast<QtDialogs*>(&given) == nullptr) return given;  // a test's
+  ownDialogs_ = std::make_unique<QtDialogs>(this);
+  return *ownDialogs_;
+}
+
 BrowserWindow::BrowserWindow(ProgramState& state, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), state_(state), dialogs_(dialogs) {
+    : QDialog(parent), state_(state), dialogs_(OwnDialogs(dialogs)) {
   setObjectName(QStringLiteral("FormB"));
   setWindowTitle(QStringLiteral("Browser"));
   setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(1024, 736);
   showReport = [this](ReportForm& form) { form.ShowPreview(this); };
+  output_ = std::make_unique<BrowserOutput>(*this, state_, dialogs_);
   BuildControls();
   FormCreate();
 }
@@ -227,66 +224,22 @@ void BrowserWindow::BuildControls() {
   RGX->setItemIndex(0);
   under->addWidget(RGX);
 
-  // Right: range selection, file selection, export buttons.
+  // Right: range and file selection, export buttons.
   auto* right = new QVBoxLayout;
   body->addLayout(right);
-  GBDate = Named(new QGroupBox(QStringLiteral("Date/Time")), QStringLiteral("GBDate"));
-  auto* date = new QGridLayout(GBDate);
-  date->addWidget(Named(new QLabel(QStringLiteral("Device")), QStringLiteral("LblPort")), 0, 0);
-  CBSel = Named(new QComboBox, QStringLiteral("CBSel"));
-  CBSel->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
-  date->addWidget(CBSel, 0, 1, 1, 3);
-  date->addWidget(Named(new QLabel(QStringLiteral("Start Date")), QStringLiteral("LblSDate")), 1, 0);
-  DateTimePicker1 = Named(new QDateEdit, QStringLiteral("DateTimePicker1"));
-  DateTimePicker1->setCalendarPopup(true);
-  DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  DateTimePicker1->setMinimumWidth(108);
-  date->addWidget(DateTimePicker1, 1, 1);
-  date->addWidget(Named(new QLabel(QStringLiteral("Time")), QStringLiteral("LblSTime")), 1, 2);
-  UDStart = Named(new QSpinBox, QStringLiteral("UDStart"));
-  UDStart->setRange(0, 23);
-  date->addWidget(UDStart, 1, 3);
-  date->addWidget(Named(new QLabel(QStringLiteral("End Date")), QStringLiteral("LblEDate")), 2, 0);
-  DateTimePicker2 = Named(new QDateEdit, QStringLiteral("DateTimePicker2"));
-  DateTimePicker2->setCalendarPopup(true);
-  DateTimePicker2->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  DateTimePicker2->setMinimumWidth(108);
-  date->addWidget(DateTimePicker2, 2, 1);
-  date->addWidget(Named(new QLabel(QStringLiteral("Time")), QStringLiteral("LblETime")), 2, 2);
-  UDEnd = Named(new QSpinBox, QStringLiteral("UDEnd"));
-  UDEnd->setRange(0, 23);
-  date->addWidget(UDEnd, 2, 3);
-  BtnDraw = Named(new QPushButton(QStringLiteral("Draw Chart")), QStringLiteral("BtnDraw"));
-  date->addWidget(BtnDraw, 3, 0, 1, 4);
-  right->addWidget(GBDate);
-
-  DriveComboBox1 = Named(new QComboBox, QStringLiteral("DriveComboBox1"));
-  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-    if (volume.isValid() && volume.isReady()) DriveComboBox1->addItem(volume.rootPath());
-  right->addWidget(DriveComboBox1);
-  directories_ = new QFileSystemModel(this);
-  directories_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-  directories_->setRootPath(QDir::rootPath());
-  DirectoryListBox1 = Named(new QTreeView, QStringLiteral("DirectoryListBox1"));
-  DirectoryListBox1->setModel(directories_);
-  for (int c = 1; c < directories_->columnCount(); ++c) DirectoryListBox1->hideColumn(c);
-  DirectoryListBox1->setHeaderHidden(true);
-  DirectoryListBox1->installEventFilter(this);
-  DirectoryListBox1->viewport()->installEventFilter(this);
-  // The model reads folders in the background: as the folders on the way to
-  // the shown one arrive (and are sorted), the tree is brought to it again,
-  // until the user takes the tree in hand.
-  connect(directories_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (fileDirectory_.startsWith(path)) RevealTreeDirectory();
-  });
-  connect(directories_, &QAbstractItemModel::layoutChanged, this, [this] { RevealTreeDirectory(); });
-  right->addWidget(DirectoryListBox1, 1);
-  FileListBox1 = Named(new QListWidget, QStringLiteral("FileListBox1"));
-  FileListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  right->addWidget(FileListBox1, 1);
-  FilterComboBox1 = Named(new QComboBox, QStringLiteral("FilterComboBox1"));
-  for (const auto& filter : kFilters) FilterComboBox1->addItem(filter[0], filter[1]);
-  right->addWidget(FilterComboBox1);
+  files_ = new FilePanel;
+  right->addWidget(files_, 1);
+  GBDate = files_->GBDate;
+  CBSel = files_->CBSel;
+  DateTimePicker1 = files_->DateTimePicker1;
+  UDStart = files_->UDStart;
+  DateTimePicker2 = files_->DateTimePicker2;
+  UDEnd = files_->UDEnd;
+  BtnDraw = files_->BtnDraw;
+  DriveComboBox1 = files_->DriveComboBox1;
+  DirectoryListBox1 = files_->DirectoryListBox1;
+  FileListBox1 = files_->FileListBox1;
+  FilterComboBox1 = files_->FilterComboBox1;
 
   auto* exports = new QGridLayout;
   BtTXT = Named(new QPushButton(QStringLiteral("Save as TXT")), QStringLiteral("BtTXT"));
@@ -300,10 +253,6 @@ void BrowserWindow::BuildControls() {
   exports->addWidget(BtPrint, 1, 1);
   exports->addWidget(BtClose, 2, 0, 1, 2);
   right->addLayout(exports);
-  for (QWidget* w : {static_cast<QWidget*>(GBDate), static_cast<QWidget*>(DriveComboBox1)})
-    w->setFixedWidth(270);
-  DirectoryListBox1->setFixedWidth(270);
-  FileListBox1->setFixedWidth(270);
 
   SBar = Named(new QStatusBar, QStringLiteral("SBar"));
   SBar->setSizeGripEnabled(false);
@@ -314,12 +263,9 @@ void BrowserWindow::BuildControls() {
   ModifyTitles1 = Named(PM2->addAction(QStringLiteral("Modify Titles")), QStringLiteral("ModifyTitles1"));
   GetAverage1 = Named(PM2->addAction(QStringLiteral("Get Average")), QStringLiteral("GetAverage1"));
 
-  connect(BtnDraw, &QPushButton::clicked, this, &BrowserWindow::BtnDrawClick);
-  connect(FileListBox1, &QListWidget::itemDoubleClicked, this, &BrowserWindow::FileListBox1DblClick);
+  connect(files_, &FilePanel::DrawClicked, this, &BrowserWindow::BtnDrawClick);
+  connect(files_, &FilePanel::FilesDoubleClicked, this, &BrowserWindow::FileListBox1DblClick);
   connect(RGX, &RadioGroup::itemClicked, this, &BrowserWindow::FileListBox1DblClick);
-  connect(FilterComboBox1, &QComboBox::activated, this, &BrowserWindow::FilterComboBox1Change);
-  connect(DirectoryListBox1, &QTreeView::clicked, this,
-          [this](const QModelIndex& index) { SetFileListDirectory(directories_->filePath(index)); });
   connect(BtZoomIn, &QPushButton::clicked, this, &BrowserWindow::BtZoomInClick);
   connect(BtZoomOut, &QPushButton::clicked, this, &BrowserWindow::BtZoomOutClick);
   connect(BtAuto, &QPushButton::clicked, this, &BrowserWindow::BtAutoClick);
@@ -338,53 +284,14 @@ void BrowserWindow::BuildControls() {
 
 void BrowserWindow::FormCreate() {
   if (state_.KoreanUi) ApplyKoreanCaptions(this, BrowserCaptionTable());
-  SetFileListDirectory(state_.CurrentDataDirectory);
-  const CalendarTime now = DecodeDateTime(Now());
-  const QDate today(now.year, now.month, now.day);
-  DateTimePicker1->setDate(today);
-  DateTimePicker2->setDate(today);
-  UDStart->setValue(now.hour);
-  UDEnd->setValue(now.hour);
-  CBSel->setCurrentIndex(0);
-  FilterComboBox1->setCurrentIndex(1);
-  FilterComboBox1Change();
+  files_->Start(state_.CurrentDataDirectory, DecodeDateTime(Now()));
   timeAxis_->setTitleText(QString::fromUtf8(state_.KoreanUi ? "기록시각(시:분:초)" : kAxisTitles[0].english));
   move(0, 0);
 }
 
-void BrowserWindow::SetFileListDirectory(const QString& directory) {
-  fileDirectory_ = directory;
-  followDirectory_ = true;
-  RevealTreeDirectory();
-  FillFileList();
-}
-
-void BrowserWindow::RevealTreeDirectory() {
-  if (!followDirectory_) return;
-  const QModelIndex index = directories_->index(fileDirectory_);
-  if (!index.isValid()) return;
-  DirectoryListBox1->setCurrentIndex(index);
-  // scrolled only when out of sight (also when a folder on the way is closed)
-  if (!DirectoryListBox1->viewport()->rect().contains(DirectoryListBox1->visualRect(index)))
-    DirectoryListBox1->scrollTo(index, QAbstractItemView::PositionAtCenter);
-}
-
-void BrowserWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  RevealTreeDirectory();  // now that the tree has its size
-}
-
-void BrowserWindow::FillFileList() {
-  FileListBox1->clear();
-  const QString mask = FilterComboBox1->currentData().toString();
-  QDir dir(fileDirectory_);
-  const QStringList names =
-      dir.entryList(mask == QStringLiteral("*.*") ? QStringList{} : QStringList{mask},
-                    QDir::Files, QDir::Name | QDir::IgnoreCase);
-  FileListBox1->addItems(names);
-}
-
-void BrowserWindow::FilterComboBox1Change() { FillFileList(); }
+QString BrowserWindow::FileListDirectory() const { return files_->Directory(); }
+void BrowserWindow::SetFileListDirectory(const QString& directory) { files_->SetDirectory(directory); }
+void BrowserWindow::FilterComboBox1Change() { files_->FilterComboBox1Change(); }
 
 void BrowserWindow::SetBrowserButtonsEnabled(bool enabled) {
   for (QWidget* w : std::initializer_list<QWidget*>{BtZoomIn, BtZoomOut, BtAuto, BtSmth, UpDown1, RGX,
@@ -396,24 +303,10 @@ AxisMode BrowserWindow::mode() const { return static_cast<AxisMode>(std::max(0, 
 
 void BrowserWindow::BtnDrawClick() {
   if (loading_) return;
-  FilterComboBox1->setCurrentIndex(1);
-  FillFileList();
   Memo1->hide();
   SetBrowserButtonsEnabled(false);
   HoldWhileWorking hold;
-  const QDate startDate = DateTimePicker1->date(), endDate = DateTimePicker2->date();
-  const auto dayOf = [](const QDate& d) {
-    return static_cast<long long>(EncodeDateTime({d.year(), d.month(), d.day()}));
-  };
-  const long long start = dayOf(startDate) * 24 + UDStart->value();
-  const long long end = dayOf(endDate) * 24 + UDEnd->value();
-  const QString dataDirectory = state_.CurrentDataDirectory;
-  const QStorageInfo volume(dataDirectory);
-  const int drive = DriveComboBox1->findText(volume.rootPath());
-  if (drive >= 0) DriveComboBox1->setCurrentIndex(drive);
-  const std::vector<std::filesystem::path> files =
-      RangeFileList(dataDirectory.toStdString(), CBSel->currentText().at(0).toLatin1(), start, end);
-  if (!files.empty()) SetFileListDirectory(QString::fromStdString(files.back().parent_path().string()));
+  const std::vector<std::filesystem::path> files = files_->RangeFiles(state_.CurrentDataDirectory);
   SetStatus(Text(Msg::BrowserLoadingRange));
   LoadRecordFiles(files);
   SetBrowserButtonsEnabled(true);
@@ -426,13 +319,7 @@ void BrowserWindow::FileListBox1DblClick() {
   SetStatus(Text(Msg::BrowserLoadingSelection));
   data_.Clear();
   FillSeries();
-  std::vector<std::filesystem::path> files;
-  for (int i = 0; i < FileListBox1->count(); ++i) {
-    QListWidgetItem* item = FileListBox1->item(i);
-    if (!item->isSelected() || !item->text().toUpper().endsWith(QStringLiteral(".ORV"))) continue;
-    files.emplace_back((fileDirectory_ + QLatin1Char('/') + item->text()).toStdString());
-  }
-  LoadRecordFiles(files);
+  LoadRecordFiles(files_->SelectedFiles());
   SetBrowserButtonsEnabled(true);
 }
 
@@ -541,13 +428,19 @@ void BrowserWindow::AutoRanges() {
     yRange_ = any ? AxisRange{std::min(yRange_.min, r.min), std::max(yRange_.max, r.max)} : r;
     any = true;
   }
-  if (!any) yRange_ = {0, 1};
+  // The values on round ticks, a little inside the ends (a flat line with
+  // one unit either side).
+  if (any) {
+    const AxisScale y = AutomaticScale(yRange_.min, yRange_.max);
+    yRange_ = {y.min, y.max};
+  } else {
+    yRange_ = {0, 1};
+  }
   // A single point (or a flat line) still gets an axis that can be read.
   if (xRange_.max <= xRange_.min) {
     const double pad = loadedMode_ == AxisMode::ElapsedSeconds ? 1.0 : 1.0 / 86400.0;
     xRange_ = {xRange_.min - pad, xRange_.max + pad};
   }
-  if (yRange_.max <= yRange_.min) yRange_ = {yRange_.min - 1, yRange_.max + 1};
   ApplyRanges();
 }
 
@@ -558,7 +451,7 @@ void BrowserWindow::ApplyRanges() {
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToAxis(xRange_.min))),
                         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToAxis(xRange_.max))));
   }
-  AxisY->setRange(yRange_.min, yRange_.max);
+  ShowValueRange(AxisY, yRange_.min, yRange_.max);  // labelled on the round ticks inside
 }
 
 void BrowserWindow::Zoom(double percent) {
@@ -669,10 +562,6 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
       default:
         break;
     }
-  } else if ((watched == DirectoryListBox1 || watched == DirectoryListBox1->viewport()) &&
-             (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel ||
-              event->type() == QEvent::KeyPress)) {
-    followDirectory_ = false;  // the user browses the tree now
   } else if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     Memo1DblClick();
     return true;
@@ -680,97 +569,21 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-ExportSource BrowserWindow::Source() const {
-  const QList<QAbstractAxis*> y = chart_->axes(Qt::Vertical);
-  return ExportSource{data_,
-                      loadedMode_,
-                      FirstLine(chart_->title()),
-                      y.isEmpty() ? QString() : y.first()->titleText(),
-                      LblStart->text(),
-                      [] { QCoreApplication::processEvents(); }};
-}
+void BrowserWindow::BtXLSClick() { output_->SaveXls(); }
+void BrowserWindow::BtTXTClick() { output_->SaveText(); }
+void BrowserWindow::BtClipboardClick() { output_->CopyPicture(); }
+void BrowserWindow::BtPrintClick() { output_->Print(); }
+void BrowserWindow::ModifyTitles1Click() { output_->ModifyTitles(); }
+QImage BrowserWindow::ChartPicture() const { return output_->ChartPicture(); }
 
-QString BrowserWindow::AskSavePath(const QString& extension) {
-  const QString suffix = extension.mid(1);
-  const QString path = dialogs_.SaveFileName(
-      QStringLiteral("Save as %1").arg(suffix), state_.CurrentDataDirectory,
-      QStringLiteral("%1 file (*.%1);;All files (*)").arg(suffix), suffix);
-  if (path.trimmed().isEmpty()) return {};
-  return WithExtension(path, extension);
-}
-
-void BrowserWindow::BtXLSClick() {
-  if (loading_ || data_.PointCount(0) == 0) return;
-  const QString path = AskSavePath(QStringLiteral(".XLS"));
-  if (path.isEmpty()) return;
-  HoldWhileWorking hold;
-  const SaveResult result = SaveBrowserXls(Source(), path.toStdString());
-  SetStatus(SaveStatusText(result, path, state_.KoreanUi));
-}
-
-void BrowserWindow::BtTXTClick() {
-  if (loading_ || data_.PointCount(0) == 0) return;
-  const QString path = AskSavePath(QStringLiteral(".TXT"));
-  if (path.isEmpty()) return;
-  HoldWhileWorking hold;
-  const SaveResult result = SaveBrowserText(Source(), path.toStdString());
-  SetStatus(SaveStatusText(result, path, state_.KoreanUi));
-}
-
-QImage BrowserWindow::ChartPicture() const {
-  QCoreApplication::processEvents();  // titles changed just now are laid out first
-  QImage picture(ChartD->size(), QImage::Format_RGB32);
-  picture.fill(Qt::white);
-  QPainter painter(&picture);
-  ChartD->render(&painter);
-  return picture;
-}
-
-void BrowserWindow::BtClipboardClick() {
-  if (loading_) return;
-  HoldWhileWorking hold;
-  QGuiApplication::clipboard()->setImage(ChartPicture());
-}
-
-void BrowserWindow::BtPrintClick() {
-  if (loading_ || data_.PointCount(0) == 0) return;
-  ReportForm* form = nullptr;
-  {
-    HoldWhileWorking hold;
-    ReportContent content;
-    content.korean = state_.KoreanUi;
-    content.title = LblName->text();
-    const AxisRange x = DataRange(data_.x);
-    content.start = QString::fromStdString(FormatAxisValue(loadedMode_, x.min));
-    content.end = QString::fromStdString(FormatAxisValue(loadedMode_, x.max));
-    content.total = QString::number(data_.PointCount(0));
-    content.printTime = QString::fromStdString(FormatDateTime(Now()));
-    // The picture goes to the report from memory; temp.bmp beside the
-    // program is still written, and a failure to write it is said.
-    content.picture = ChartPicture();
-    const QString bitmap = state_.ProgramDirectory + QStringLiteral("/temp.bmp");
-    if (!content.picture.save(bitmap, "BMP"))
-      SetStatus(Text(Msg::BrowserPictureFailed).replace(QStringLiteral("%s"), bitmap));
-    for (int i = 1; i < kBrowserSeriesCount; ++i) {
-      const int col = i - 1;
-      content.table[0][col] = data_.titles[i];
-      const bool shown = CheckBox[i]->isChecked() && active_[i];
-      const SeriesStats s = SeriesStatistics(data_.y[i]);
-      const double values[4] = {s.minimum, s.maximum, s.mean, s.deviation};
-      for (int r = 1; r < 5; ++r)
-        content.table[r][col] = shown ? Printf("%10.2f", values[r - 1]) : QStringLiteral("%1").arg(QStringLiteral("-"), 10);
-    }
-    form = new ReportForm(content, this);
-    QCoreApplication::processEvents();
+void BrowserWindow::keyPressEvent(QKeyEvent* event) {
+  // Esc would reject the dialog and throw the loaded chart away: only the
+  // Close button closes the browser.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
   }
-  // The acquisition goes on while a person looks at the preview.
-  showReport(*form);
-}
-
-void BrowserWindow::ModifyTitles1Click() {
-  if (loading_) return;
-  TitleDialog dialog(chart_, this);
-  dialog.exec();
+  QDialog::keyPressEvent(event);
 }
 
 void BrowserWindow::closeEvent(QCloseEvent* event) {

@@ -11,7 +11,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
-#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -28,16 +27,19 @@
 #include <QtCharts/QValueAxis>
 #include <array>
 #include <functional>
+#include <memory>
 
-#include "browser/browser_export.h"
 #include "browser/chart_data.h"
 #include "browser/record_loader.h"
+#include "browser/ui/file_panel.h"
 #include "browser/ui/report_page.h"
 #include "i18n/messages.h"
 
 namespace tessar {
 
+class BrowserOutput;
 class Dialogs;
+class QtDialogs;
 class RadioGroup;
 struct ProgramState;
 
@@ -120,12 +122,13 @@ class BrowserWindow : public QDialog {
   bool ChartDMouseDown(const QPointF& position);
 
   // The folder the file list shows.
-  QString FileListDirectory() const { return fileDirectory_; }
+  QString FileListDirectory() const;
   void SetFileListDirectory(const QString& directory);
 
   // --- state ---
   const ChartData& data() const { return data_; }
-  AxisMode mode() const;
+  AxisMode mode() const;          // the x-axis mode chosen
+  AxisMode loadedMode() const { return loadedMode_; }  // the one the chart was loaded with
   bool loading() const { return loading_; }
   bool seriesActive(int i) const { return active_[static_cast<std::size_t>(i)]; }
   AxisRange xRange() const { return xRange_; }
@@ -139,9 +142,10 @@ class BrowserWindow : public QDialog {
   void closeEvent(QCloseEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  Dialogs& OwnDialogs(Dialogs& given);
   void BuildControls();
   void FormCreate();
   void SetBrowserButtonsEnabled(bool enabled);
@@ -156,27 +160,21 @@ class BrowserWindow : public QDialog {
   void ChangeRanges(const std::function<void()>& change);
   double ToAxis(double x) const;
   double FromAxis(double v) const;
-  ExportSource Source() const;
-  // Asks for a file name; empty when cancelled.
-  QString AskSavePath(const QString& extension);
-  void FillFileList();
-  // The folder tree selects and scrolls to the file list's folder.
-  void RevealTreeDirectory();
 
   ProgramState& state_;
+  std::unique_ptr<QtDialogs> ownDialogs_;  // dialogs that open over the browser
   Dialogs& dialogs_;
+  std::unique_ptr<BrowserOutput> output_;
+  FilePanel* files_ = nullptr;
   QChart* chart_ = nullptr;
   QDateTimeAxis* timeAxis_ = nullptr;
   QValueAxis* secondsAxis_ = nullptr;
-  QFileSystemModel* directories_ = nullptr;
-  QString fileDirectory_;
   ChartData data_;
   std::array<bool, kBrowserSeriesCount> active_{};
   AxisMode loadedMode_ = AxisMode::RecordTime;
   double loadStart_ = 0.0;
   AxisRange xRange_, yRange_;
   bool loading_ = false;
-  bool followDirectory_ = true;  // the tree follows the file list's folder
 };
 
 }  // namespace tessar

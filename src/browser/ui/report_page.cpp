@@ -1,10 +1,13 @@
 #include "browser/ui/report_page.h"
 
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+
+#include <algorithm>
 
 #include "i18n/captions.h"
 
@@ -43,6 +46,30 @@ void Text(QPainter& p, double left, double top, double width, const QString& tex
   p.drawText(Mm(left, top, width, height), static_cast<int>(align | Qt::AlignVCenter), text);
 }
 
+// The same, the font made smaller when the text is wider than the cell, so
+// that long numbers stay inside their cells.
+void FittedText(QPainter& p, double left, double top, double width, const QString& text,
+                Qt::Alignment align, double height = 5.0) {
+  const QFont font = p.font();
+  // blanks that pad a number to its width take no room in the cell
+  const double needed = QFontMetricsF(font, p.device()).horizontalAdvance(text.trimmed());
+  const double room = width * kUnitsPerMm;
+  if (needed > room && font.pixelSize() > 1) {
+    QFont smaller = font;
+    smaller.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * room / needed)));
+    p.setFont(smaller);
+  }
+  Text(p, left, top, width, text, align, height);
+  p.setFont(font);
+}
+
+// `size` scaled to fit into `box`, its shape kept, in the middle of the box.
+QRectF FittedRect(const QSizeF& size, const QRectF& box) {
+  QRectF fitted(QPointF(), size.scaled(box.size(), Qt::KeepAspectRatio));
+  fitted.moveCenter(box.center());
+  return fitted;
+}
+
 }  // namespace
 
 void SetUpReportPage(QPagedPaintDevice& device) {
@@ -63,7 +90,7 @@ void PaintReport(QPainter& p, const ReportContent& c) {
   Text(p, 14.3, 4.8 - 1.5, 190.0, c.title, Qt::AlignLeft, 9.0);
 
   const QRectF picture = Mm(13.2, 15.1, 195.0, 113.8);
-  if (!c.picture.isNull()) p.drawImage(picture, c.picture);
+  if (!c.picture.isNull()) p.drawImage(FittedRect(c.picture.size(), picture), c.picture);
   p.drawRect(picture);
 
   // Start, end and total.
@@ -102,10 +129,10 @@ void PaintReport(QPainter& p, const ReportContent& c) {
   static constexpr double kRows[5] = {136.3, 144.7, 153.2, 161.7, 170.1};
   static constexpr const char* kRowCaptions[4] = {"QRMinL", "QRMaxL", "QRAvgL", "QRStdL"};
   for (int r = 1; r < 5; ++r) Text(p, 14.5, kRows[r], 23.0, Caption(c, kRowCaptions[r - 1]), Qt::AlignRight);
-  for (int col = 0; col < 8; ++col) Text(p, kColumns[col], kRows[0], 17.5, c.table[0][col], Qt::AlignHCenter);
+  for (int col = 0; col < 8; ++col) FittedText(p, kColumns[col], kRows[0], 17.5, c.table[0][col], Qt::AlignHCenter);
   p.setFont(ReportFont(13));
   for (int r = 1; r < 5; ++r)
-    for (int col = 0; col < 8; ++col) Text(p, kColumns[col], kRows[r], 17.5, c.table[r][col], Qt::AlignRight);
+    for (int col = 0; col < 8; ++col) FittedText(p, kColumns[col], kRows[r], 17.5, c.table[r][col], Qt::AlignRight);
 
   p.setFont(ReportFont(13, false, true));
   Text(p, 225.7, 180.7, 50.0, c.printTime);

@@ -22,8 +22,9 @@ QString OnBoardPortOpened(SerialChannel& port, bool koreanUi) {
   return port.Port() + MessageText(Msg::PortOpenedSuffix, koreanUi);
 }
 
-FrameDecision OnBoardFrameEvent(SerialChannel& port, FrameState& state) {
+FrameDecision OnBoardFrameEvent(SerialChannel& port, FrameState& state, QByteArray* read) {
   const QByteArray text = port.ReadStr(kFrameReadLimit);
+  if (read) *read = text;
   const FrameDecision decision =
       ReceiveFrame(state, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
   if (decision == FrameDecision::Discarded) port.ClearBuffer(true, true);

@@ -20,8 +20,9 @@ QString OnBoardPortOpened(SerialChannel& port, bool koreanUi);
 
 // The frame event of a board port: reads what is waiting (at most 500 bytes)
 // and keeps it as the board's frame, or discards everything pending on the
-// port. Returns what was decided.
-FrameDecision OnBoardFrameEvent(SerialChannel& port, FrameState& state);
+// port. Returns what was decided; `read` (may be null) receives what was read.
+FrameDecision OnBoardFrameEvent(SerialChannel& port, FrameState& state,
+                                QByteArray* read = nullptr);
 
 // Shutdown: every output of the board off ("D0\r" on kind 0, "P0\r" on the
 // others), only when its port is open.

@@ -49,8 +49,11 @@ void BoardLinkController::PreparePorts() {
 void BoardLinkController::OpenBoardPorts() { link_->OpenBoardPorts(settings_); }
 
 // The board's port is closed and its device asked for its configuration on
-// ComPort5 through the port selected in the board's list.
+// ComPort5 through the port selected in the board's list. The configuration
+// channel keeps the device until the program ends: the board's port is not
+// tried again meanwhile.
 void BoardLinkController::GetConfigure(int board, int itemIndex, const QString& itemText) {
+  link_->ReleaseBoardPort(board);
   link_->Dialogue().GetConfigure(board, itemIndex, itemText, &link_->BoardPort(board),
                                  settings_.boards[board]);
 }

@@ -38,9 +38,11 @@ class BoardLinkController : public QObject {
   void PreparePorts();
   // Start-up: each board with a port number of at least 1 opens "COMn" and
   // sends "DK"; a port that fails is reported and the next board goes on.
+  // From then on a board port that fails is tried again every 5 s.
   void OpenBoardPorts();
 
-  // Get Configure of `board` through the port selected in its choice list.
+  // Get Configure of `board` through the port selected in its choice list;
+  // the board's port stays closed for the rest of the run.
   void GetConfigure(int board, int itemIndex, const QString& itemText);
   // TimerC ran out: the dialogue waiting for a reply ends.
   void OnReplyTimeout();

@@ -9,6 +9,8 @@ namespace tessar {
 SerialChannel::SerialChannel(const QString& name, QObject* parent) : QObject(parent) {
   setObjectName(name);
   connect(&port, &QSerialPort::readyRead, this, Guarded(&port, [this] { OnReadyRead(); }));
+  connect(&port, &QSerialPort::errorOccurred, this,
+          Guarded(&port, [this](QSerialPort::SerialPortError error) { OnError(error); }));
 }
 
 SerialChannel::~SerialChannel() { Close(); }
@@ -57,6 +59,19 @@ bool SerialChannel::Open() {
   return true;
 }
 
+// A device that went away keeps its descriptor readable: Qt reports the
+// error again on every turn of the event loop until the port is closed.
+void SerialChannel::OnError(QSerialPort::SerialPortError error) {
+  if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+      error != QSerialPort::WriteError)
+    return;
+  if (!port.isOpen()) return;
+  const QString reason = port.errorString();
+  port.clearError();
+  port.close();  // nothing pending is worth a flush on a line that is gone
+  emit Lost(reason);
+}
+
 void SerialChannel::Close() {
   if (!port.isOpen()) return;
   port.flush();
@@ -95,6 +110,7 @@ void SerialChannel::OnReadyRead() {
     // A full buffer without a line end would never produce another event:
     // the line is noise, drop it.
     port.clear(QSerialPort::Input);
+    ++noiseDrops_;
     return;
   }
   emit RxChar(static_cast<int>(waiting));

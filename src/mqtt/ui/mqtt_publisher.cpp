@@ -93,6 +93,16 @@ void MqttPublisher::Start() {
 void MqttPublisher::Publish(std::string topic, std::string payload) {
   if (stopped_) return;
   queue_.Push(std::move(topic), std::move(payload));
+  // handed over at once: several messages of one tick must not wait
+  // together for a later flush, where a small queue_limit would drop them
+  if (connected_) Flush();
+  ShowDropped();
+}
+
+void MqttPublisher::PublishRetained(std::string topic, std::string payload) {
+  if (stopped_) return;
+  retainedDue_.insert(topic);
+  retained_[std::move(topic)] = std::move(payload);
   if (connected_ && !flush_.isActive()) flush_.start();
 }
 
@@ -182,7 +192,23 @@ void MqttPublisher::Flush() {
       queue_.Acknowledge(mid);
     }
   }
+  if (!lost_) FlushRetained();
   Drive(MOSQ_ERR_SUCCESS);
+}
+
+void MqttPublisher::FlushRetained() {
+  while (!retainedDue_.empty()) {
+    const std::string& topic = *retainedDue_.begin();
+    const std::string& payload = retained_[topic];
+    const int rc = mosquitto_publish(client_.get(), nullptr, topic.c_str(), int(payload.size()),
+                                     payload.data(), config_.qos, true);
+    if (rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_NOMEM) {
+      lost_ = true;
+      return;
+    }
+    if (rc != MOSQ_ERR_SUCCESS) Log("a message to " + topic + " is refused: " + mosquitto_strerror(rc));
+    retainedDue_.erase(retainedDue_.begin());
+  }
 }
 
 // Called from the notifiers' own handlers too: they are deleted later.
@@ -223,7 +249,10 @@ void MqttPublisher::ShowDropped() {
   if (dropped == droppedShown_) return;
   droppedShown_ = dropped;
   if (dropped == 0) return;
-  Status(QStringLiteral("MQTT: broker away, %1 messages dropped (queue_limit %2)")
+  // connected, the queue filled because the broker acknowledges too slowly
+  const QString reason = connected_ ? QStringLiteral("queue full") : QStringLiteral("broker away");
+  Status(QStringLiteral("MQTT: %1, %2 messages dropped (queue_limit %3)")
+             .arg(reason)
              .arg(dropped)
              .arg(config_.queueLimit));
 }
@@ -249,6 +278,8 @@ void MqttPublisher::OnConnect(mosquitto* mosq, void* self, int rc) {
             std::to_string(p->config_.queueLimit) + ")";
   }
   p->outage_ = false;
+  // a state sent on a lost connection may never have arrived: the newest again
+  for (const auto& entry : p->retained_) p->retainedDue_.insert(entry.first);
   p->Log(line);
   p->Status(QStringLiteral("MQTT: ") + QString::fromStdString(line));
   p->flush_.start();

@@ -18,7 +18,9 @@
 #include <QTimer>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "mqtt/message_queue.h"
@@ -41,6 +43,10 @@ class MqttPublisher : public QObject {
   void Start();
   // Queues a message for the broker; never waits.
   void Publish(std::string topic, std::string payload);
+  // A retained state of `topic`: only the newest one matters, so it is held
+  // beside the queue (never dropped by its limit), sent after what is queued
+  // and sent again on every new connection.
+  void PublishRetained(std::string topic, std::string payload);
   // The orderly end: what is queued and the retained "offline" go out,
   // waiting at most `waitMs` for the broker's acknowledgement, then the
   // connection is closed (the last will is not used then).
@@ -60,6 +66,7 @@ class MqttPublisher : public QObject {
   // afterwards, outside its callbacks.
   void Drive(int rc);
   void Flush();
+  void FlushRetained();
   void ConnectionLost(const std::string& reason);
   void DropNotifiers();
   void ScheduleRetry();
@@ -74,6 +81,8 @@ class MqttPublisher : public QObject {
   MqttConfig config_;
   StatusSink status_;
   MessageQueue queue_;
+  std::map<std::string, std::string> retained_;  // topic -> newest state
+  std::set<std::string> retainedDue_;            // not yet sent on this connection
   std::shared_ptr<mosquitto> client_;  // the connection the event loop drives
   std::shared_ptr<Attempt> attempt_;   // a connection being started on its thread
   QSocketNotifier* readNotifier_ = nullptr;  // children, while client_ is set

@@ -65,6 +65,10 @@ void PublishFeed(LiveFeed& feed, const ProgramState& state, MqttPublisher& publi
   QObject::connect(&feed, &LiveFeed::AlarmMessage, p, [p](int board, const QString& text) {
     p->Publish(AlarmTopic(p->config(), board), text.toStdString());
   });
+  // retained: a subscriber that comes later learns each board's state at once
+  QObject::connect(&feed, &LiveFeed::HealthChanged, p, [p](const HealthReport& report) {
+    p->PublishRetained(HealthTopic(p->config(), report.board), '{' + HealthJsonFields(report) + '}');
+  });
 }
 
 }  // namespace tessar

@@ -1,8 +1,8 @@
 // Publishing as a service of the window: reads the configuration file beside
 // the settings file and, when it is there and reads well, publishes every
-// record and alarm message of the live feed. A configuration that cannot be
-// used is reported (standard error and the status bar) and nothing is
-// published; recording is never affected.
+// record and alarm message of the live feed and each board's health. A
+// configuration that cannot be used is reported (standard error and the
+// status bar) and nothing is published; recording is never affected.
 #pragma once
 
 #include <QString>
@@ -22,7 +22,7 @@ std::unique_ptr<MqttPublisher> StartMqttPublishing(const QString& settingsPath, 
                                                    MqttPublisher::StatusSink status);
 
 // Every record and alarm message of `feed` goes to `publisher` (as long as
-// the publisher lives).
+// the publisher lives), and each board's health as its retained state.
 void PublishFeed(LiveFeed& feed, const ProgramState& state, MqttPublisher& publisher);
 
 }  // namespace tessar

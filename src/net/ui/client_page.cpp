@@ -52,6 +52,8 @@ ClientPage::ClientPage(const QString& listCaption, QWidget* parent) : QWidget(pa
   // serving busy clients), they keep their latest lines only.
   MemoR->setMaximumBlockCount(kNetworkLogBound);
   MemoS->setMaximumBlockCount(kNetworkLogBound);
+  // the viewer adds its server's host at every connection
+  MemoC->setMaximumBlockCount(kNetworkLogBound);
   page->addLayout(columns, 1);
 }
 

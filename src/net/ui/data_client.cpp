@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 #include <cstring>
 
 #include "acquisition/ui/chart_page.h"
@@ -43,9 +44,12 @@ DataClient::DataClient(ProgramState& state, const std::array<ConfigPage*, kBoard
     connect(page.BtConnect, &QPushButton::clicked, this, Guarded(page.BtConnect, [this, b] { BtConnect1Click(b); }));
     connect(page.BtC, &QPushButton::clicked, this, Guarded(page.BtC, [this, b] { BtC1Click(b); }));
     connect(page.UDPort, &QSpinBox::valueChanged, this, Guarded(page.UDPort, [this, b] { UDPort1Click(b); }));
+
+    auto* retry = new QTimer(this);
+    retry->setSingleShot(true);
+    connect(retry, &QTimer::timeout, this, Guarded(retry, [this, b] { Reconnect(b); }));
+    boards_[static_cast<std::size_t>(b)].retry = retry;
   }
-  reconnect_ = new QTimer(this);
-  connect(reconnect_, &QTimer::timeout, this, Guarded(reconnect_, [this] { ConnectAll(); }));
 }
 
 DataClient::~DataClient() {
@@ -55,6 +59,8 @@ DataClient::~DataClient() {
 QString DataClient::Text(Msg id) const { return MessageText(id, state_.KoreanUi); }
 
 void DataClient::Status(Msg id, int board) {
+  // an attempt of the reconnection says nothing until data comes
+  if (boards_[static_cast<std::size_t>(board)].quiet) return;
   emit StatusMessage(FormatMessage(id, state_.KoreanUi, board + 1));
 }
 
@@ -72,8 +78,9 @@ void DataClient::ShowSettings() {
   const std::vector<std::string> addresses = OfferedServerAddresses(settings_);
   for (int b = 0; b < kBoardCount; ++b) {
     ConfigPage& page = *configPages_[static_cast<std::size_t>(b)];
-    page.UDInt->setValue(settings_.pollInterval[b]);
-    SetPollInterval(b, settings_.pollInterval[b]);
+    const std::int32_t interval = PollIntervalOf(settings_, b);
+    page.UDInt->setValue(interval);
+    SetPollInterval(b, interval);
     SetRemoteBoard(b, RemoteBoardOf(settings_, b));
     page.CBAddr->clear();
     for (const std::string& address : addresses)
@@ -107,6 +114,7 @@ void DataClient::BtConnect1Click(int board) {
   if (socket.state() != QAbstractSocket::UnconnectedState) {
     // still looking up or connecting: given up, no event follows
     socket.abort();
+    boards_[static_cast<std::size_t>(board)].attempting = false;
     ButtonsIdle(board);
     return;
   }
@@ -120,10 +128,19 @@ void DataClient::BtConnect1Click(int board) {
   list.setCurrentIndex(list.findText(address, Qt::MatchExactly));
   const int remote = RemoteBoard(board);
   const quint16 port = serverPorts_[static_cast<std::size_t>(remote >= 0 && remote < kBoardCount ? remote : board)];
+  BoardLink& link = boards_[static_cast<std::size_t>(board)];
+  link.attempting = true;
+  link.gotData = false;
+  link.reason.clear();
+  link.address = address;
+  link.port = port;
   socket.connectToHost(address, port);
   if (socket.state() == QAbstractSocket::UnconnectedState) {
-    AppendNetLog(clientPage_.MemoR, FormatMessage(Msg::FailedOpening, state_.KoreanUi,
-                                                  qUtf8Printable(address), static_cast<int>(port)));
+    const QString line = FormatMessage(Msg::FailedOpening, state_.KoreanUi,
+                                       qUtf8Printable(address), static_cast<int>(port));
+    AppendNetLog(clientPage_.MemoR, line);
+    if (link.attempting && link.reason.isEmpty()) link.reason = line;
+    AttemptEnded(board);
   }
 }
 
@@ -138,6 +155,8 @@ void DataClient::CS1Connect(int board) {
   link.settingsReceived = false;
   link.clientStopped = false;
   link.assembler.Clear();
+  link.dataRequests = 0;
+  link.unrequestedLogged = false;
   AppendNetLog(clientPage_.MemoC, Socket(board).peerName());
   SendRequest(board, kSettingsCode, true);
 
@@ -157,18 +176,52 @@ void DataClient::CS1Disconnect(int board) {
   boards_[static_cast<std::size_t>(board)].assembler.Clear();
   ButtonsIdle(board);
   Status(Msg::DisconnectedFromServer, board);
+  AttemptEnded(board);
 }
 
 void DataClient::CS1Error(int board, QAbstractSocket::SocketError error) {
+  BoardLink& link = boards_[static_cast<std::size_t>(board)];
+  if (link.reason.isEmpty()) link.reason = Socket(board).errorString();
   // an orderly close by the server: the disconnect event follows
   if (error == QAbstractSocket::RemoteHostClosedError) return;
   ButtonsIdle(board);
   Status(Msg::ConnectionError, board);
   LogAsynchronousSocketError(&Socket(board), static_cast<int>(error));
+  AttemptEnded(board);
+}
+
+// The end of a connection or of an attempt at one (seen once however many
+// events report it): the unattended viewer plans the next attempt.
+void DataClient::AttemptEnded(int board) {
+  BoardLink& link = boards_[static_cast<std::size_t>(board)];
+  if (!link.attempting) return;
+  link.attempting = false;
+  if (reconnectFirstMs_ <= 0) return;
+  link.refusals = link.gotData ? 0 : link.refusals + 1;
+  if (link.refusals >= 2 && !link.hopeless) {
+    link.hopeless = true;
+    emit StatusMessage(FormatMessage(net_text::kNoHope, state_.KoreanUi, board + 1,
+                                     qUtf8Printable(link.address), static_cast<int>(link.port),
+                                     qUtf8Printable(link.reason), reconnectLongestMs_ / 1000));
+  }
+  link.retry->start(ReconnectDelayMs(link.refusals, reconnectFirstMs_, reconnectLongestMs_));
+}
+
+void DataClient::Reconnect(int board) {
+  if (reconnectFirstMs_ <= 0 || Socket(board).state() != QAbstractSocket::UnconnectedState) return;
+  boards_[static_cast<std::size_t>(board)].quiet = true;
+  BtConnect1Click(board);
+}
+
+int DataClient::ReconnectDelayMs(int refusals, int firstMs, int longestMs) {
+  qint64 delay = firstMs;
+  for (int i = 1; i < refusals && delay < longestMs; ++i) delay *= 2;
+  return static_cast<int>(std::min<qint64>(delay, std::max(firstMs, longestMs)));
 }
 
 void DataClient::SendRequest(int board, std::uint8_t code, bool upperHex) {
   const std::string request = ComposeRequest(code);
+  if (code == kDataCode) ++boards_[static_cast<std::size_t>(board)].dataRequests;
   Socket(board).write(request.data(), static_cast<qint64>(request.size()));
   AppendNetLog(clientPage_.MemoS,
                QString::asprintf(upperHex ? "[DAQ%d] Request:[%02X]" : "[DAQ%d] Request:[%02x]",
@@ -200,20 +253,21 @@ void DataClient::Timer2Timer() {
 
 void DataClient::ConnectAll() {
   for (int b = 0; b < kBoardCount; ++b) {
-    if (Socket(b).state() == QAbstractSocket::UnconnectedState) BtConnect1Click(b);
+    if (Socket(b).state() != QAbstractSocket::UnconnectedState) continue;
+    boards_[static_cast<std::size_t>(b)].quiet = false;
+    BtConnect1Click(b);
   }
 }
 
-void DataClient::SetReconnectInterval(int intervalMs) {
-  if (intervalMs <= 0) {
-    reconnect_->stop();
-    return;
-  }
-  reconnect_->start(intervalMs);
+void DataClient::SetReconnectInterval(int firstMs, int longestMs) {
+  reconnectFirstMs_ = firstMs;
+  reconnectLongestMs_ = longestMs;
+  if (firstMs > 0) return;
+  for (BoardLink& link : boards_) link.retry->stop();
 }
 
 void DataClient::CloseAll() {
-  reconnect_->stop();
+  SetReconnectInterval(0);
   for (QTcpSocket* socket : sockets_) {
     if (socket->state() != QAbstractSocket::UnconnectedState) socket->abort();
   }
@@ -236,17 +290,41 @@ void DataClient::CS1Read(int board) {
 void DataClient::HandleReply(int board, const ReplyAssembler::Event& event) {
   const ReceivedMessage& message = event.message;
   QPlainTextEdit* memoR = clientPage_.MemoR;
+  const auto b = static_cast<std::size_t>(board);
+  BoardLink& link = boards_[b];
+  if (!event.dropped && message.code == kDataCode) {
+    // one frame per request: a server that sends more (unasked, or several
+    // answers to one poll) must not invent records
+    if (link.dataRequests == 0) {
+      if (!link.unrequestedLogged) {
+        link.unrequestedLogged = true;
+        const QString line = FormatMessage(net_text::kUnrequested, state_.KoreanUi, board + 1,
+                                           qUtf8Printable(link.address), static_cast<int>(link.port));
+        AppendNetLog(memoR, line);
+        AppendErrorLog(ProgramErrorLog(), Now(), ClassNameOf(&Socket(board)), line);
+      }
+      return;
+    }
+    --link.dataRequests;
+  }
   AppendNetLog(memoR, QString::asprintf("[DAQ%d] Received:[%02x] %d bytes", board + 1,
                                         static_cast<unsigned>(message.code), message.size));
   if (event.dropped) {
     AppendNetLog(memoR, Text(Msg::TooManyData));
     return;
   }
-  const auto b = static_cast<std::size_t>(board);
-  BoardLink& link = boards_[b];
   BoardRunState& run = state_.Boards[b];
   switch (message.code) {
     case kDataCode: {
+      if (!link.gotData) {
+        link.gotData = true;
+        link.refusals = 0;
+        link.hopeless = false;
+        if (link.quiet) {  // the reconnection's attempt delivers: now it is told
+          link.quiet = false;
+          Status(Msg::ConnectedToServer, board);
+        }
+      }
       // as serial frames are dropped while an operation holds acquisition
       if (AcquisitionHold) return;
       CopyFramePayload(message.record, run.frame.FrameText);
@@ -262,10 +340,15 @@ void DataClient::HandleReply(int board, const ReplyAssembler::Event& event) {
       std::memcpy(&state_.Settings.boards[b], message.record.payload, sizeof(BoardSettings));
       hooks_.applyRecord(board);
       run.run.HeaderDirty = true;
-      emit StatusMessage(Text(Msg::DialogueOk));
+      if (!link.quiet) emit StatusMessage(Text(Msg::DialogueOk));
       break;
     case kClosedCode:
     case kPausedCode:
+      if (message.code == kPausedCode && link.dataRequests > 0) --link.dataRequests;
+      link.reason = message.code == kPausedCode
+                        ? Text(Msg::TessarPaused)
+                        : QString::fromLatin1(reinterpret_cast<const char*>(message.record.payload),
+                                              std::clamp(message.size - kNetHeaderSize, 0, 40));
       link.clientStopped = true;
       AppendNetLog(memoR, Text(message.code == kClosedCode ? Msg::TessarTerminated : Msg::TessarPaused));
       Socket(board).disconnectFromHost();

@@ -73,11 +73,22 @@ class DataClient : public QObject {
   // Closes every open connection (the viewer's shutdown); no reconnection
   // follows.
   void CloseAll();
-  // A viewer that nobody watches connects again by itself: every
-  // `intervalMs` each board that is not connected is connected (0 = off, as
-  // a viewer with a window is, whose user presses Connect).
-  void SetReconnectInterval(int intervalMs);
+  // A viewer that nobody watches connects again by itself: a board whose
+  // connection ended, or could not be made, is connected again after
+  // `firstMs` (0 = never, as a viewer with a window is, whose user presses
+  // Connect). A board that gives no data attempt after attempt (refused,
+  // paused, not served) is tried less and less often, the wait doubling up
+  // to `longestMs`. Its attempts are quiet: one line when the viewer gives
+  // up hope of a quick return (the second attempt in a row without data),
+  // one when data comes again.
+  void SetReconnectInterval(int firstMs, int longestMs = kUnattendedReconnectLongestMs);
   static constexpr int kUnattendedReconnectMs = 30000;
+  static constexpr int kUnattendedReconnectLongestMs = 600000;
+  // The wait before the next attempt after `refusals` attempts in a row
+  // without data.
+  static int ReconnectDelayMs(int refusals, int firstMs, int longestMs);
+  // Attempts in a row that ended without data (unattended viewer).
+  int Refusals(int board) const { return boards_[static_cast<std::size_t>(board)].refusals; }
 
  signals:
   void StatusMessage(const QString& text);
@@ -87,6 +98,18 @@ class DataClient : public QObject {
     bool settingsReceived = false;
     bool clientStopped = false;
     ReplyAssembler assembler;
+    int dataRequests = 0;          // data requests of this connection not yet answered
+    bool unrequestedLogged = false;
+    // unattended reconnection
+    bool attempting = false;  // connecting or connected, its end not yet seen
+    bool gotData = false;     // a data reply came on this connection
+    bool quiet = false;       // an attempt of the reconnection: no status lines
+    bool hopeless = false;    // the line that hope is given up was written
+    int refusals = 0;
+    QString reason;           // why the last attempt ended
+    QString address;          // where the last attempt went
+    quint16 port = 0;
+    QTimer* retry = nullptr;
   };
 
   void CS1Connect(int board);
@@ -99,6 +122,8 @@ class DataClient : public QObject {
   QString Text(Msg id) const;
   void Status(Msg id, int board);
   void ButtonsIdle(int board);
+  void AttemptEnded(int board);
+  void Reconnect(int board);
 
   ProgramState& state_;
   std::array<ConfigPage*, kBoardCount> configPages_;
@@ -111,7 +136,8 @@ class DataClient : public QObject {
   std::array<int, kBoardCount> pollInterval_{};
   std::array<quint16, kBoardCount> serverPorts_{7996, 7997, 7998, 7999};
   ClientSettings settings_{};
-  QTimer* reconnect_ = nullptr;
+  int reconnectFirstMs_ = 0;
+  int reconnectLongestMs_ = kUnattendedReconnectLongestMs;
 };
 
 }  // namespace tessar

@@ -3,6 +3,12 @@
 #include <QThread>
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include "common/ui/guarded.h"
 #include "net/net_message.h"
 #include "net/ui/client_page.h"
@@ -16,6 +22,24 @@ QByteArray Bytes(const std::string& text) {
   return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A peer that vanished (power or network lost) never says goodbye, and the
+// server writes only in reply: without probes its connection would hold a
+// client slot for ever.
+void EnableKeepAlive(QTcpSocket& socket, int idleSeconds, int intervalSeconds, int probes) {
+  socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#if defined(Q_OS_UNIX) && defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+  const int fd = static_cast<int>(socket.socketDescriptor());
+  if (fd < 0) return;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+#else
+  (void)idleSeconds;
+  (void)intervalSeconds;
+  (void)probes;
+#endif
+}
+
 }  // namespace
 
 DataServer::DataServer(ClientPage& page, FrameSource frames, RecordSource records, QObject* parent)
@@ -26,6 +50,8 @@ DataServer::DataServer(ClientPage& page, FrameSource frames, RecordSource record
     connect(server, &QTcpServer::newConnection, this, Guarded(server, [this, b] { ClientConnect(b); }));
     servers_[static_cast<std::size_t>(b)] = server;
   }
+  listenRetry_ = new QTimer(this);
+  connect(listenRetry_, &QTimer::timeout, this, Guarded(listenRetry_, [this] { RetryListening(); }));
 }
 
 DataServer::~DataServer() {
@@ -48,16 +74,39 @@ void DataServer::Listen(int board) {
   QTcpServer& server = Server(board);
   if (server.isListening()) return;
   const quint16 port = ports_[static_cast<std::size_t>(board)];
+  bool& failing = listenFailing_[static_cast<std::size_t>(board)];
   if (!server.listen(QHostAddress::AnyIPv4, port)) {
+    if (failing) return;  // told once; tried again quietly
+    failing = true;
     LogEvent(FormatMessage(Msg::ListenFailed, koreanUi_, static_cast<int>(port),
                            qUtf8Printable(server.errorString())));
+    emit StatusMessage(FormatMessage(net_text::kPortTaken, koreanUi_, board + 1,
+                                     static_cast<int>(port), qUtf8Printable(server.errorString()),
+                                     std::max(1, listenRetryMs_ / 1000)));
+    if (!listenRetry_->isActive()) listenRetry_->start(listenRetryMs_);
     return;
   }
   const QString line = FormatMessage(Msg::Listening, koreanUi_,
                                      qUtf8Printable(server.serverAddress().toString()),
                                      static_cast<int>(server.serverPort()));
   LogEvent(line);
-  emit StatusMessage(line);
+  if (failing) {
+    failing = false;
+    emit StatusMessage(FormatMessage(net_text::kPortFree, koreanUi_, board + 1,
+                                     static_cast<int>(server.serverPort())));
+  } else {
+    emit StatusMessage(line);
+  }
+}
+
+void DataServer::RetryListening() {
+  bool stillFailing = false;
+  for (int b = 0; b < kBoardCount; ++b) {
+    if (!listenFailing_[static_cast<std::size_t>(b)]) continue;
+    Listen(b);
+    stillFailing = stillFailing || listenFailing_[static_cast<std::size_t>(b)];
+  }
+  if (!stillFailing) listenRetry_->stop();
 }
 
 void DataServer::LogEvent(const QString& text) { AppendNetLog(page_.MemoR, text, true); }
@@ -68,6 +117,7 @@ void DataServer::ClientConnect(int board) {
     socket->setParent(this);
     // what waits for a client stays small: the system's buffer as well as ours
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBacklogLimit);
+    EnableKeepAlive(*socket, kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kKeepAliveProbes);
     auto owned = std::make_unique<Connection>();
     Connection* connection = owned.get();
     connection->socket = socket;
@@ -82,12 +132,9 @@ void DataServer::ClientConnect(int board) {
     connect(socket, &QTcpSocket::errorOccurred, this,
             Guarded(socket, [this, connection](QAbstractSocket::SocketError e) { ClientError(connection, e); }));
 
-    const QStringList listed = MemoCLines();
-    if (listed.size() < kClientLimit) {
-      if (!listed.contains(connection->key)) {
-        AppendNetLog(page_.MemoC, connection->key);
-        clientList_.push_back(connection);
-      }
+    if (ListedCount() < kClientLimit) {
+      clientList_.push_back(connection);
+      AppendNetLog(page_.MemoC, connection->key);
       LogEvent(FormatMessage(Msg::ClientConnect, koreanUi_, qUtf8Printable(connection->address),
                              static_cast<int>(connection->port)));
     } else {
@@ -99,31 +146,18 @@ void DataServer::ClientConnect(int board) {
   }
 }
 
-QStringList DataServer::MemoCLines() const {
-  const QString text = page_.MemoC->toPlainText();
-  return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+// MemoC: one line per listed connection, in the order of the list.
+void DataServer::ShowClientList() {
+  QStringList lines;
+  for (const Connection* connection : clientList_) lines << connection->key;
+  page_.MemoC->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 void DataServer::Unlist(Connection* connection) {
   const auto listed = std::find(clientList_.begin(), clientList_.end(), connection);
-  // an unlisted connection (refused, or a second one from the same address
-  // and port) holds no line
-  if (listed == clientList_.end()) return;
-  // A peer that reconnected from the same address and port before its old
-  // connection was seen to go keeps the line: the new connection takes the
-  // old one's place in the list.
-  for (const auto& other : connections_) {
-    if (other.get() != connection && other->socket && !other->refused &&
-        other->key == connection->key &&
-        std::find(clientList_.begin(), clientList_.end(), other.get()) == clientList_.end()) {
-      *listed = other.get();
-      return;
-    }
-  }
+  if (listed == clientList_.end()) return;  // a refused connection holds no line
   clientList_.erase(listed);
-  QStringList lines = MemoCLines();
-  lines.removeOne(connection->key);
-  page_.MemoC->setPlainText(lines.join(QLatin1Char('\n')));
+  ShowClientList();
 }
 
 // The connection is gone (or is made to go): out of the list, its socket
@@ -182,6 +216,10 @@ void DataServer::ClientRead(Connection* connection) {
     return;
   }
   const qint64 sent = socket->write(Bytes(answer.reply));
+  // Handed to the system at once: a peer that sent its request together with
+  // the end of its sending side is forgotten right after this handler, and
+  // what still waited in the socket's buffer would be lost with it.
+  socket->flush();
   AppendNetLog(page_.MemoS,
                FormatMessage(Msg::ServerSend, koreanUi_, board + 1,
                              static_cast<unsigned>(static_cast<std::uint8_t>(answer.reply[0])),
@@ -215,6 +253,8 @@ void DataServer::StopServing() {
 }
 
 void DataServer::CloseAll() {
+  listenRetry_->stop();
+  listenFailing_ = {};
   page_.MemoC->clear();
   clientList_.clear();
   for (QTcpServer* server : servers_) {

@@ -1,17 +1,12 @@
 // Running without a window system ("tessar --headless" or "tessview
 // --headless", e.g. as a service): the window exists on the offscreen
 // platform, its status lines and message boxes go to standard error for the
-// journal, nobody is asked to confirm, and SIGTERM or SIGINT close the window
-// as its close button would.
+// journal and nobody is asked to confirm.
 #pragma once
 
-#include <QObject>
 #include <QString>
-#include <functional>
 
 #include "common/dialogs.h"
-
-class QSocketNotifier;
 
 namespace tessar {
 
@@ -28,26 +23,6 @@ class HeadlessDialogs final : public Dialogs {
   QString SaveFileName(const QString& caption, const QString& directory, const QString& filter,
                        const QString& defaultSuffix = {}) override;
   void Beep() override {}
-};
-
-// SIGTERM and SIGINT delivered to `onSignal` on the event loop. The handler
-// only writes the signal's number into a socket pair; the notifier of its
-// other end calls `onSignal`. One instance at a time; the destructor puts the
-// default handlers back.
-class TerminationSignals : public QObject {
-  Q_OBJECT
- public:
-  explicit TerminationSignals(std::function<void(int signal)> onSignal, QObject* parent = nullptr);
-  ~TerminationSignals() override;
-  bool Installed() const { return notifier_ != nullptr; }
-
- private:
-  static void Handle(int signal);
-  void Deliver();
-
-  std::function<void(int)> onSignal_;
-  int fds_[2] = {-1, -1};
-  QSocketNotifier* notifier_ = nullptr;
 };
 
 }  // namespace tessar

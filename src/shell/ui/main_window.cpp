@@ -14,6 +14,7 @@
 #include "acquisition/ui/chart_page.h"
 #include "acquisition/ui/chart_panel.h"
 #include "acquisition/ui/display_page.h"
+#include "acquisition/ui/health_presenter.h"
 #include "acquisition/ui/live_feed.h"
 #include "browser/ui/browser_window.h"
 #include "common/clock.h"
@@ -45,16 +46,18 @@ constexpr const char* kConfigMenuNames[4] = {"ConfigA1", "ConfigA2", "Config31",
 }  // namespace
 
 MainWindow::MainWindow(const Edition& edition, const QString& executablePath, Dialogs* dialogs,
-                       QWidget* parent)
-    : QMainWindow(parent), edition_(edition), dialogs_(dialogs) {
+                       const QString& instance, QWidget* parent)
+    : QMainWindow(parent), edition_(edition), instance_(instance), dialogs_(dialogs) {
   if (dialogs_ == nullptr) {
     ownDialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = ownDialogs_.get();
   }
   const QString program = QDir::cleanPath(executablePath);
   const QString exeDirectory = QFileInfo(program).path();
-  state_.ProgramDirectory = ProgramDirectory(exeDirectory);
-  state_.AlarmSoundPath = AlarmSoundPathFor(state_.ProgramDirectory, exeDirectory);
+  state_.ProgramDirectory = ProgramDirectory(exeDirectory, instance_);
+  // an instance also finds the alarm sound of the folder it lies in
+  const QString shared = instance_.isEmpty() ? QString() : QFileInfo(state_.ProgramDirectory).path();
+  state_.AlarmSoundPath = AlarmSoundPathFor(state_.ProgramDirectory, shared, exeDirectory);
   state_.SettingsPath = SettingsPathIn(state_.ProgramDirectory, program);
   state_.ErrorLogPath = ErrorLogPath(state_.ProgramDirectory, edition.errorLogName);
   // the error log takes every unhandled error of the run
@@ -284,12 +287,13 @@ void MainWindow::TimerSTimer() {
   } else {
     StartLogger();
   }
+  emit StartSequenceDone();
 }
 
 void MainWindow::StartLogger() {
   // 5. settings
   state_.FirstRun = !LoadSettings(state_.SettingsPath.toStdString(), state_.Settings);
-  if (state_.FirstRun) FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
+  if (state_.FirstRun) FillDefaults(state_.Settings, DefaultDataFolder());
   settingsLoaded_ = true;
   const BoardSettings& first = state_.Settings.boards[0];
   // 6. language, axis mode, filter length
@@ -323,11 +327,14 @@ void MainWindow::StartLogger() {
 // The viewer's start in place of steps 5 to 12: its own settings file,
 // default records until a server sends its own, Timer2 only.
 void MainWindow::StartViewer() {
+  const bool ownFile = QFileInfo::exists(state_.SettingsPath);
   network_->LoadClientSettings();
   settingsLoaded_ = true;
-  FillDefaults(state_.Settings, DefaultDataDirectory(edition_.dataFolderName));
+  FillDefaults(state_.Settings, DefaultDataFolder());
   for (int b = 0; b < kBoardCount; ++b) ShowBoardRecord(b);
-  UseDataDirectory(network_->ClientDataDirectory());
+  // an instance without its file yet records apart from the other viewers
+  UseDataDirectory(ownFile || instance_.isEmpty() ? network_->ClientDataDirectory()
+                                                  : FromCp949(DefaultDataFolder()));
   ApplyLanguage();
   PageControl1_->setCurrentIndex(kPageConfig1);
   state_.UiReady = true;
@@ -337,6 +344,7 @@ void MainWindow::StartViewer() {
 }
 
 QString MainWindow::StartServices() {
+  if (!health_) health_ = StartHealthChecks(state_, chartPages_, sbar_, feed_, *acquisition_);
   if (!mqtt_) {
     mqtt_ = StartMqttPublishing(state_.SettingsPath, *feed_, state_,
                                 [this](const QString& text) { SetStatus(text); });
@@ -364,6 +372,7 @@ void MainWindow::StopServices() {
 // missing parents, and is selected on page 1.
 void MainWindow::UseDataDirectory(const QString& path) {
   state_.CurrentDataDirectory = path;
+  acquisition_->SetRecordingDirectory(path);
   if (!state_.CurrentDataDirectory.isEmpty() && !QDir(state_.CurrentDataDirectory).exists())
     QDir().mkpath(state_.CurrentDataDirectory);
   configPages_[0]->SelectDirectory(state_.CurrentDataDirectory);
@@ -374,6 +383,13 @@ void MainWindow::ShowBoardRecord(int board) {
   options.selectPortAndInterval = !edition_.IsClient();
   tessar::ApplyChartPage(board, state_, boardPages(board), options);
   tessar::ApplyConfigPage(board, state_, boardPages(board));
+}
+
+// Each instance records into a folder of its own unless its settings say otherwise.
+std::string MainWindow::DefaultDataFolder() const {
+  std::string folder = edition_.dataFolderName;
+  if (!instance_.isEmpty()) folder += "-" + instance_.toStdString();
+  return DefaultDataDirectory(folder.c_str());
 }
 
 void MainWindow::ApplyLanguage() {
@@ -418,7 +434,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (!dialogs_->Confirm(Message(Msg::ExitConfirmText), Message(Msg::ExitConfirmCaption))) {
+  if (askBeforeClose_ &&
+      !dialogs_->Confirm(Message(Msg::ExitConfirmText), Message(Msg::ExitConfirmCaption))) {
     event->ignore();
     return;
   }
@@ -427,6 +444,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   QCoreApplication::processEvents();
   if (closeDelayMs_ > 0) QThread::msleep(static_cast<unsigned long>(closeDelayMs_));
   QCoreApplication::exit(0);
+}
+
+void MainWindow::CloseUnasked() {
+  askBeforeClose_ = false;
+  close();
 }
 
 void MainWindow::OrderlyShutdown() {

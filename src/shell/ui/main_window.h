@@ -33,6 +33,7 @@ class ConfigPage;
 class DataNetwork;
 class DeviceLink;
 class DisplayPage;
+class HealthPresenter;
 class LiveFeed;
 class MqttPublisher;
 class WebServer;
@@ -50,10 +51,11 @@ class MainWindow : public QMainWindow {
  public:
   // `executablePath`: the running program's file; its settings file, error
   // log and ports/ folder lie in its program folder (beside it, or the
-  // per-user folder when its folder cannot be written). `dialogs` null: Qt's
-  // own dialogs.
+  // per-user folder when it is installed or its folder cannot be written),
+  // or with an `instance` name in that folder's subfolder of the name.
+  // `dialogs` null: Qt's own dialogs.
   MainWindow(const Edition& edition, const QString& executablePath, Dialogs* dialogs = nullptr,
-             QWidget* parent = nullptr);
+             const QString& instance = {}, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   const Edition& edition() const { return edition_; }
@@ -94,7 +96,15 @@ class MainWindow : public QMainWindow {
   void OKBtn1Click(int board);
   void RgTC1Click(int board);
   void MMExitClick() { close(); }
+  // A close that nobody is asked to confirm (a termination signal): the
+  // orderly shutdown runs at once.
+  void CloseUnasked();
 
+ signals:
+  // The start sequence has run (also when it stopped on a first run).
+  void StartSequenceDone();
+
+ public:
   // The pause of the close before the application ends (500 ms; tests set 0).
   void SetCloseDelayMs(int ms) { closeDelayMs_ = ms; }
 
@@ -120,8 +130,10 @@ class MainWindow : public QMainWindow {
   QString StartServices();
   void StopServices();
   void SaveSettings();
+  std::string DefaultDataFolder() const;
 
   const Edition& edition_;
+  QString instance_;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
   ProgramState state_;
@@ -146,6 +158,7 @@ class MainWindow : public QMainWindow {
   LiveFeed* feed_ = nullptr;
   std::unique_ptr<MqttPublisher> mqtt_;  // null: not publishing
   std::unique_ptr<WebServer> web_;  // the live web read-out, when configured
+  std::unique_ptr<HealthPresenter> health_;  // the thermocouple health checks
   std::array<AlarmController*, kBoardCount> alarms_{};  // per board: limits, switches, relays
 
   bool started_ = false;   // the start sequence has run
@@ -153,6 +166,7 @@ class MainWindow : public QMainWindow {
   // defaults: only then may a save write it.
   bool settingsLoaded_ = false;
   bool shutDown_ = false;  // the orderly shutdown has run
+  bool askBeforeClose_ = true;
   int closeDelayMs_ = 500;
 };
 

@@ -138,6 +138,7 @@ bool WebServer::Listen(QString& error) {
 void WebServer::Follow(const LiveFeed& feed) {
   connect(&feed, &LiveFeed::RecordTaken, this, &WebServer::TakeRecord);
   connect(&feed, &LiveFeed::AlarmMessage, this, &WebServer::TakeAlarm);
+  connect(&feed, &LiveFeed::HealthChanged, this, &WebServer::TakeHealth);
 }
 
 bool WebServer::Authorized(const QHttpServerRequest& request) const {
@@ -187,6 +188,10 @@ bool WebServer::Receiving(int board) const {
          PaceReceiving(sinceRecord_[board].elapsed() / 1000.0, pace_(board));
 }
 
+HealthReport WebServer::Health(int board) const {
+  return HealthReportOf(board, state_.Boards[board].health);
+}
+
 QByteArray WebServer::BoardsJson() const {
   std::string out = "[";
   for (int b = 0; b < kBoardCount; ++b) {
@@ -194,8 +199,8 @@ QByteArray WebServer::BoardsJson() const {
     if (!BoardUsed(settings)) continue;
     if (out.size() > 1) out += ',';
     out += '{';
-    out += BoardJsonFields(last_[b] ? *last_[b] : EmptyRecord(b), settings,
-                           Receiving(b));
+    out += BoardJsonFields(last_[b] ? *last_[b] : EmptyRecord(b), settings, Receiving(b),
+                           Health(b));
     out += '}';
   }
   out += ']';
@@ -267,12 +272,17 @@ void WebServer::TakeRecord(const LiveRecord& record) {
   if (sockets_.empty()) return;
   const BoardSettings& settings = state_.Settings.boards[record.board];
   Push(QString::fromStdString(
-      RecordPushJson(record, settings, Receiving(record.board))));
+      RecordPushJson(record, settings, Receiving(record.board), Health(record.board))));
 }
 
 void WebServer::TakeAlarm(int board, const QString& text) {
   if (board < 0 || board >= kBoardCount || sockets_.empty()) return;
   Push(QString::fromStdString(AlarmPushJson(board, text.toStdString())));
+}
+
+void WebServer::TakeHealth(const HealthReport& report) {
+  if (report.board < 0 || report.board >= kBoardCount || sockets_.empty()) return;
+  Push(QString::fromStdString(HealthPushJson(report)));
 }
 
 std::unique_ptr<WebServer> StartWebServer(const QString& configPath, const ProgramState& state,

@@ -1,6 +1,7 @@
 // The live web read-out: a small read-only HTTP server (the page, the
 // boards' last records and chart points as JSON) and a WebSocket at /ws that
-// pushes every record and alarm message as the acquisition produces them.
+// pushes every record, alarm message and change of a board's thermocouple
+// health as the acquisition produces them.
 // Each push is serialized once and handed to every open socket, so that it
 // costs the acquisition tick little however many browsers watch.
 //
@@ -61,12 +62,14 @@ class WebServer : public QObject {
 
   void TakeRecord(const LiveRecord& record);
   void TakeAlarm(int board, const QString& text);
+  void TakeHealth(const HealthReport& report);
 
  private:
   QHttpServerResponse Answer(const QHttpServerRequest& request, const QByteArray& path);
   QHttpServerResponse AnswerHistory(const QHttpServerRequest& request, const QString& letter);
   bool Authorized(const QHttpServerRequest& request) const;
   bool Receiving(int board) const;
+  HealthReport Health(int board) const;
   QByteArray BoardsJson() const;
   void Screen(QTcpSocket* socket);
   void AcceptWebSockets();
