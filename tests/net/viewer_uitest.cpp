@@ -10,6 +10,7 @@
 
 #include "../shell/window_fixture.h"
 #include "acquisition/ui/chart_page.h"
+#include "common/clock.h"
 #include "config/ui/config_page.h"
 #include "device/device_replies.h"
 #include "i18n/text_codec.h"
@@ -87,6 +88,9 @@ struct LoggerSide {
 }  // namespace
 
 TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
+  // a second between polls, so that each record is later than the last
+  ManualClock clock(Now());
+  ScopedClock scoped(clock);
   LoggerSide logger;
   ClientSettings settings = Defaults();
   settings.remoteBoard[0] = 1;  // local board A takes the server's board B
@@ -116,6 +120,7 @@ TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
 
   // every data reply runs the cycle and is recorded, whatever the interval
   for (int poll = 0; poll < 3; ++poll) {
+    clock.AdvanceSeconds(1);
     Tick();
     Tick();
   }
@@ -129,6 +134,7 @@ TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
   // "C" while polling: the record again, polling goes on
   window.configPage(0)->BtC->click();
   ASSERT_TRUE(WaitUntil([&] { return MemoR().count("Received:[b0]") == 2; }));
+  clock.AdvanceSeconds(1);
   Tick();
   Tick();
   ASSERT_TRUE(WaitUntil([&] { return window.state().Boards[0].run.SampleCount == 4; }));
