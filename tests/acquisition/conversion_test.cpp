@@ -96,8 +96,8 @@ TEST(ConversionTest, ApplySettingsTakesLetterAndScales) {
   EXPECT_EQ(state.BoardTypeLetter, 'K');
   ApplyConversionSettings(state, s, 0);
   EXPECT_EQ(state.BoardTypeLetter, 'A');
-  EXPECT_DOUBLE_EQ(state.RangeScale[0], 2500.0 / 8388607.0);
-  EXPECT_DOUBLE_EQ(state.RangeScale[3], 78.125 / 8388607.0);
+  EXPECT_NEAR(state.RangeScale[0], 2.98023259e-4, 1e-12);  // mV per count of 2500 mV
+  EXPECT_NEAR(state.RangeScale[3], 9.31322686e-6, 1e-14);  // of 78.125 mV
   ApplyConversionSettings(state, s, 1);
   EXPECT_EQ(state.RangeScale[0], 0.0);  // kinds 1 and 2 do not scale slot 0
   s.boardSensorType = 7;
@@ -136,7 +136,7 @@ TEST(ConversionTest, VoltageCorrectionAndT1T0) {
   s.channelT0[1] = 3.0;
   Converter c(s, 1);
   c.Run(Frame({0, 10, 0, 0, 0}));
-  EXPECT_DOUBLE_EQ(c.v(1), 0.5 * (2.0 * 10 + 1.0) + 3.0);
+  EXPECT_DOUBLE_EQ(c.v(1), 13.5);  // 0.5 x (2 x 10 + 1) + 3
 }
 
 TEST(ConversionTest, ThermocoupleChannelsUseTheColdJunction) {
@@ -280,12 +280,11 @@ TEST(ConversionTest, ColdJunctionJumpFilterOnceThreeRecordsExist) {
 
 TEST(ConversionTest, KindZeroColdJunction) {
   BoardSettings s = UnitBoard(1, 0);
-  s.channelRangeMv[0] = 2500.0;
+  s.channelRangeMv[0] = kFullScaleCount / 100.0;  // 0.01 mV per count
   s.refVoltage = 5.0;
   Converter c(s, 0);
   // 1825.24 mV on the reference channel is 20 degC.
-  const double mvAt20 = (20.0 + 61.1073586917881) / 0.0444365446142908;
-  const unsigned raw = static_cast<unsigned>(std::lround(mvAt20 * 8388607.0 / 2500.0));
+  const unsigned raw = 182524;
   c.Run(Frame({raw, 0xFFFFFF, 0, 0, 0, 0, 0}));
   EXPECT_NEAR(c.v(0), 20.0, 0.01);
   EXPECT_NEAR(c.v(1), c.v(0), 0.05);

@@ -215,16 +215,23 @@ TEST_F(BrowserWindowTest, TreeOpensAtTheDataFolderAndMarkersHaveTheirSeriesShape
   const test::RecordFileShape shape{3, "2.0.2", {"Kiln 9", "Markers", "x", "degC"}, {}, "B80001", start_};
   test::WriteFile(Data() / "20261208" / "A" / "140000.ORV", test::RecordHeaderBytes(shape) + records);
   BrowserWindow w(state_, dialogs_);
-  w.show();
   QTreeView& tree = *w.DirectoryListBox1;
   const auto* folders = static_cast<const QFileSystemModel*>(tree.model());
+  QStringList read;  // the folders the model has read so far
+  QObject::connect(folders, &QFileSystemModel::directoryLoaded, [&](const QString& p) { read << p; });
+  w.show();
   auto atDataFolder = [&] {
     const QModelIndex at = tree.currentIndex();
     return at.isValid() && QDir(folders->filePath(at)) == QDir(state_.CurrentDataDirectory) &&
            tree.viewport()->rect().contains(tree.visualRect(at));
   };
   EXPECT_TRUE(test::WaitUntil(atDataFolder, 5000));
-  test::Pump(1000);  // and still there once the folders on the way have been read
+  // and still there once the folders on the way have been read
+  EXPECT_TRUE(test::WaitUntil([&] {
+    for (QDir d(state_.CurrentDataDirectory); d.cdUp();)
+      if (!read.contains(d.absolutePath())) return false;
+    return true;
+  }, 5000)) << read.join(' ').toStdString();
   EXPECT_TRUE(atDataFolder()) << folders->filePath(tree.currentIndex()).toStdString();
   if (qEnvironmentVariableIsSet("TESSAR_SHOTS"))
     w.grab().save(qEnvironmentVariable("TESSAR_SHOTS") + "/browser_open.png");

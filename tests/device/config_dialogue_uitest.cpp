@@ -74,7 +74,7 @@ TEST(ConfigDialogue, EachModelIsConfiguredAsTheSimulatorWasTold) {
   comPort1.SetPortsFolder(sim.PortsFolder());
   QObject::connect(&comPort1, &SerialChannel::AfterOpen, [&] { OnBoardPortOpened(comPort1, false); });
   ASSERT_TRUE(OpenBoardPort(comPort1, n2000));
-  test::Pump(350);
+  ASSERT_TRUE(WaitUntil([&] { return comPort1.InQueue() > 0; }, 3000));
 
   auto configure = [&](int board, int number) {
     run = DialogueRun();
@@ -166,9 +166,8 @@ TEST(ConfigDialogue, FailuresOfTheDialogue) {
   run = DialogueRun();
   dialogue.GetConfigure(2, 1, Com(silent), nullptr, Blank());
   EXPECT_TRUE(run.running);
-  test::Pump(300);
+  EXPECT_TRUE(WaitUntil([&] { return sim.Output().contains(Com(silent) + " DC (not answered)"); }, 3000));
   EXPECT_TRUE(run.messages.isEmpty());
-  EXPECT_TRUE(sim.Output().contains(Com(silent) + " DC (not answered)"));
   dialogue.OnTimerC();
   EXPECT_EQ(run.messages, QStringList{"Failed!!! Check COM Port"});
   EXPECT_FALSE(run.running);

@@ -77,8 +77,10 @@ TEST(DeviceLink, StartRunAndShutdown) {
   EXPECT_FALSE(link.BoardPort(0).Connected());
   EXPECT_FALSE(link.ConfigPort().Connected());
   ASSERT_TRUE(WaitUntil([&] { return sim.Output().contains(Com(a) + " relay D0"); }, 3000));
-  test::Pump(200);
-  // Board C's port was closed by Get Configure: no reset command for it.
+  // Board C's port was closed by Get Configure: no reset command for it (all
+  // it was sent has been read once a command of ours behind it is logged).
+  ASSERT_TRUE(test::WriteToDevice((sim.PortsFolder() + "/" + Com(c)).toStdString(), "XX\r"));
+  ASSERT_TRUE(WaitUntil([&] { return sim.Output().contains(Com(c) + " unknown command XX"); }, 3000));
   EXPECT_FALSE(sim.Output().contains(Com(c) + " relay"));
   EXPECT_EQ(sim.Output().count(" relay "), 1);
 }

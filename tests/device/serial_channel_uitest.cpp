@@ -24,7 +24,6 @@
 namespace tessar {
 namespace {
 
-using test::Pump;
 using test::SimProcess;
 using test::WaitUntil;
 
@@ -43,15 +42,16 @@ struct LinkedPty {
   }
   QString Folder() const { return dir.path() + "/ports"; }
   QString Name() const { return QString::fromStdString(ComName(number)); }
-  std::string ReadMaster(int waitMs = 300) {
+  // What the channel wrote, up to the CR that ends a command.
+  std::string ReadMaster() {
     std::string text;
     WaitUntil([&] {
       char buffer[256];
       fcntl(master, F_SETFL, O_NONBLOCK);
       const ssize_t n = read(master, buffer, sizeof buffer);
       if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
-      return false;
-    }, waitMs);
+      return !text.empty() && text.back() == '\r';
+    }, 2000);
     return text;
   }
   void WriteMaster(const std::string& bytes) {
@@ -89,8 +89,8 @@ TEST(SerialChannel, LineSettingsEventsAndReads) {
   QObject::connect(&channel, &SerialChannel::RxFlag, [&] { ++flags; });
   QObject::connect(&channel, &SerialChannel::RxChar, [&](int n) { charCounts.push_back(n); });
   pty.WriteMaster("0012AB, ");
-  ASSERT_TRUE(WaitUntil([&] { return !charCounts.empty(); }, 2000));
-  Pump(50);
+  // the line event is decided together with the character event
+  ASSERT_TRUE(WaitUntil([&] { return !charCounts.empty() && charCounts.back() == 8; }, 2000));
   EXPECT_EQ(flags, 0);  // no LF yet
   pty.WriteMaster("7FFFFF\r\nxy");
   ASSERT_TRUE(WaitUntil([&] { return flags > 0; }, 2000));
@@ -131,8 +131,10 @@ TEST(SerialChannel, LongNoiseWithoutLineEndIsDropped) {
   QObject::connect(&channel, &SerialChannel::RxFlag, [&] {
     if (OnBoardFrameEvent(channel, state) == FrameDecision::Accepted) ++accepted;
   });
-  pty.WriteMaster(std::string(3000, 'x'));
-  Pump(300);
+  // a buffer full of noise: all of it read, then dropped, before the frame comes
+  pty.WriteMaster(std::string(SerialChannel::kBufferSize, 'x'));
+  ASSERT_TRUE(WaitUntil([&] { return channel.NoiseDrops() == 1; }, 2000));
+  EXPECT_EQ(channel.InQueue(), 0);
   pty.WriteMaster("000001, 000002, 000003, 000004, 000005\r\n");
   ASSERT_TRUE(WaitUntil([&] { return accepted == 1; }, 2000));
   EXPECT_STREQ(state.FrameText, "000001, 000002, 000003, 000004, 000005\r\n");
@@ -254,7 +256,12 @@ TEST(BoardLink, FaultyFramesAreDiscardedWithoutTrace) {
     });
     ASSERT_TRUE(OpenBoardPort(*port, number[fault]));
   }
-  Pump(1500);
+  // until every board has had its frames: the split ones kept, the others not
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const auto& [fault, board] : boards)
+      if (fault == "split" ? board.accepted < 5 : board.discarded < 3) return false;
+    return true;
+  }, 5000));
   for (const QString& fault : faults) {
     SCOPED_TRACE(fault.toStdString());
     const Board& board = boards[fault];

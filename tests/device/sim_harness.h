@@ -1,12 +1,9 @@
-// Runs orva-sim for a test and waits on the Qt event loop.
+// Runs orva-sim for a test.
 #pragma once
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
-#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>

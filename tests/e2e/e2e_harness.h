@@ -5,7 +5,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -19,19 +19,12 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
+
+#include "wait.h"
 
 namespace tessar::e2e {
 
-// Polls `done` every 100 ms for up to `seconds`; true once it holds.
-inline bool WaitFor(const std::function<bool()>& done, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
-}
+using test::WaitUntil;
 
 // A program started as a child process. The destructor ends it (SIGTERM,
 // then SIGKILL), and the child is also told to end when the test process
@@ -64,25 +57,18 @@ class ChildProcess {
   bool Running() const { return process_->state() != QProcess::NotRunning; }
   // Waits up to `timeoutMs` for a line of standard output equal to `line`.
   bool WaitForLine(const std::string& line, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-      Drain();
-      if (("\n" + out_).find("\n" + line + "\n") != std::string::npos) return true;
-      if (!Running() || deadline.hasExpired()) return false;
-      process_->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
-    }
+    auto seen = [&] { return ("\n" + Output()).find("\n" + line + "\n") != std::string::npos; };
+    return WaitUntil([&] { return seen() || !Running(); }, timeoutMs) && seen();
   }
   // Waits up to `timeoutMs` until `done(standard output, standard error)`
   // holds for what the program wrote so far.
   bool WaitForOutput(const std::function<bool(const std::string&, const std::string&)>& done,
                      int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
+    auto seen = [&] {
       Drain();
-      if (done(out_, err_)) return true;
-      if (!Running() || deadline.hasExpired()) return false;
-      process_->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
-    }
+      return done(out_, err_);
+    };
+    return WaitUntil([&] { return seen() || !Running(); }, timeoutMs) && seen();
   }
   // SIGTERM, then up to `timeoutMs` for the end. False when the program was
   // still running (it is then killed).
@@ -122,6 +108,8 @@ class ChildProcess {
 
  private:
   void Drain() {
+    // without an event loop only a wait takes in what the program wrote
+    if (!QCoreApplication::instance()) process_->waitForReadyRead(0);
     out_ += process_->readAllStandardOutput().toStdString();
     err_ += process_->readAllStandardError().toStdString();
   }

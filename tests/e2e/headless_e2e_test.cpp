@@ -202,7 +202,7 @@ TEST(HeadlessEndToEnd, SigtermRunsTheOrderlyShutdownOfARecordingLogger) {
   ChildProcess tessar(install.ProgramPath(), {"--headless"}, env, root);
   ASSERT_TRUE(tessar.Started());
   bool complete = true;
-  ASSERT_TRUE(WaitFor([&] { return WholeRecords(data, 'B', complete) >= 3 || !tessar.Running(); }, 40))
+  ASSERT_TRUE(WaitUntil([&] { return WholeRecords(data, 'B', complete) >= 3 || !tessar.Running(); }, 40000))
       << tessar.Errors();
   ASSERT_TRUE(tessar.Running()) << tessar.Errors();
   EXPECT_TRUE(tessar.Terminate(15000)) << "no end on SIGTERM";
@@ -289,7 +289,7 @@ TEST(HeadlessEndToEnd, AnInstalledLoggerKeepsItsFilesInThePerUserFolder) {
     const std::vector<unsigned char> before = ReadBytes(settings);
     ChildProcess tessar(launcher, arguments, env, dir.path());
     // the start sequence has run once the data directory exists
-    ASSERT_TRUE(WaitFor([&] { return fs::is_directory(data) || !tessar.Running(); }, 30));
+    ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(data) || !tessar.Running(); }, 30000));
     ASSERT_TRUE(tessar.Running()) << tessar.Errors();
     EXPECT_TRUE(tessar.Terminate(15000));
     EXPECT_EQ(tessar.ExitCode(), 0) << tessar.Errors();
@@ -392,7 +392,7 @@ TEST(HeadlessEndToEnd, TerminationSignalsRunTheOrderlyShutdownInBothEditions) {
       }, 30000)) << tessar.Errors();
     }
     BoardConnection viewer(port);
-    ASSERT_TRUE(WaitFor([&] { return viewer.Connected() || !tessar.Running(); }, 30));
+    ASSERT_TRUE(WaitUntil([&] { return viewer.Connected() || !tessar.Running(); }, 30000));
     // answered: the server has taken the connection (in the box's event
     // loop, when the box is open: the servers open before the ports)
     ASSERT_EQ(viewer.Ask(kDataCode, kFrameReplySize, 30000).size(), std::size_t(kFrameReplySize))
@@ -457,14 +457,14 @@ TEST(HeadlessEndToEnd, TheServiceManagerHearsReadyWatchdogAndStopping) {
 
   ChildProcess tessar(install.ProgramPath(), {"--headless", QString("--server-port=%1").arg(FreePortBase())},
                       env, root);
-  ASSERT_TRUE(WaitFor([&] { receive(); return !messages.empty() || !tessar.Running(); }, 30))
+  ASSERT_TRUE(WaitUntil([&] { receive(); return !messages.empty() || !tessar.Running(); }, 30000))
       << tessar.Errors();
   EXPECT_EQ(messages.front(), "READY=1");
   // written before the notice was sent
   EXPECT_TRUE(tessar.WaitForOutput([](const std::string&, const std::string& err) {
     return err.find("tessar: COM1 was opened\n") != std::string::npos;
   }, 10000)) << "ready only after the start sequence: " << tessar.Errors();
-  EXPECT_TRUE(WaitFor([&] { receive(); return count("WATCHDOG=1") >= 3 || !tessar.Running(); }, 30))
+  EXPECT_TRUE(WaitUntil([&] { receive(); return count("WATCHDOG=1") >= 3 || !tessar.Running(); }, 30000))
       << messages.size() << " messages";
   EXPECT_TRUE(tessar.Terminate(15000));
   EXPECT_EQ(tessar.ExitCode(), 0);
@@ -515,10 +515,10 @@ TEST(HeadlessEndToEnd, TwoInstancesRecordTheirOwnBoardsAndServeThemOnTheirOwnPor
                                               QStringList{"--headless", "--instance", i.name}, env, root);
   for (Instance& i : instances) {
     SCOPED_TRACE(i.name);
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       return (BoardRecords(i.data, 'A').size() >= 2 && BoardRecords(i.data, 'B').size() >= 2) ||
              !i.tessar->Running();
-    }, 40)) << i.tessar->Errors();
+    }, 40000)) << i.tessar->Errors();
     ASSERT_TRUE(i.tessar->Running()) << i.tessar->Errors();
     // each board's record from the instance's own ports
     for (int b = 0; b < 2; ++b) {

@@ -11,15 +11,15 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "wait.h"
 
 namespace tessar::test {
 
@@ -27,15 +27,6 @@ inline int FreeLoopbackPort() {
   QTcpServer probe;
   probe.listen(QHostAddress::LocalHost, 0);
   return probe.serverPort();
-}
-
-// Runs the event loop of this process for `ms`.
-inline void ServeEvents(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
 }
 
 inline constexpr const char* kBrokerProgram = "/usr/sbin/mosquitto";
@@ -56,13 +47,11 @@ class Broker {
     process_->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_->start();
     if (!process_->waitForStarted(5000)) return false;
-    for (int i = 0; i < 100; ++i) {
+    return WaitUntil([&] {
       QTcpSocket probe;
       probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-      if (probe.waitForConnected(100)) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+      return probe.waitForConnected(100);
+    }, 15000);
   }
   void Stop() {
     if (!process_ || process_->state() == QProcess::NotRunning) return;
@@ -125,16 +114,7 @@ class Subscriber {
   }
   // Waits up to `ms` for `done` on the messages so far.
   bool WaitFor(const std::function<bool(const std::vector<Received>&)>& done, int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done(Messages())) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      // a publisher of this process needs its event loop meanwhile
-      if (QCoreApplication::instance()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return WaitUntil([&] { return done(Messages()); }, ms);
   }
 
  private:

@@ -1,8 +1,10 @@
-// Helpers of the network suites: peers on real loopback sockets, recordings
-// counted; waiting is the shared WaitUntil.
+// Helpers of the network suites: peers on real loopback sockets, each on a
+// loopback address of its own where the logger must tell them apart,
+// recordings counted.
 #pragma once
 
-#include <QCoreApplication>
+#include <sys/ioctl.h>
+
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QPlainTextEdit>
@@ -18,6 +20,21 @@
 
 namespace tessar::test {
 
+// 127.0.0.n: a peer address of its own (n >= 2 for a peer told apart).
+inline QString Loopback(int n) { return QStringLiteral("127.0.0.%1").arg(n); }
+
+// True once every socket under `owner` (a server's accepted connections) has
+// taken in all that reached it: nothing waits in the system or in Qt.
+inline bool AllTakenIn(QObject& owner) {
+  for (QTcpSocket* socket : owner.findChildren<QTcpSocket*>()) {
+    int waiting = 0;
+    if (::ioctl(static_cast<int>(socket->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0)
+      return false;
+    if (socket->bytesAvailable() > 0) return false;
+  }
+  return true;
+}
+
 // Recording files under `dir` and the number of whole 80-byte records in each.
 inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
   std::vector<std::pair<QString, int>> files;
@@ -29,19 +46,18 @@ inline std::vector<std::pair<QString, int>> Recordings(const QString& dir) {
   return files;
 }
 
-// A peer connected to 127.0.0.1:port (or from a loopback address of its
-// own, bound first); what it receives piles up in `received`.
+// A peer connected to 127.0.0.1:port from `from` (a loopback address of
+// its own, and a port of its own when `fromPort` is given); what it receives
+// piles up in `received`.
 struct Peer {
   std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
   QByteArray received;
   bool connected = false;
-  bool Connect(quint16 port, const QString& from = {}, quint16 fromPort = 0) {
+  bool Connect(quint16 port, const QString& from = Loopback(1), quint16 fromPort = 0) {
     QObject::connect(socket.get(), &QTcpSocket::readyRead,
                      [this] { received += socket->readAll(); });
     QObject::connect(socket.get(), &QTcpSocket::connected, [this] { connected = true; });
-    if (!from.isEmpty() &&
-        !socket->bind(QHostAddress(from), fromPort, QAbstractSocket::ReuseAddressHint))
-      return false;
+    if (!socket->bind(QHostAddress(from), fromPort, QAbstractSocket::ReuseAddressHint)) return false;
     socket->connectToHost(QStringLiteral("127.0.0.1"), port);
     return WaitUntil([this] { return connected; });
   }

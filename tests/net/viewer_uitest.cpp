@@ -10,6 +10,7 @@
 
 #include "../shell/window_fixture.h"
 #include "acquisition/ui/chart_page.h"
+#include "common/clock.h"
 #include "config/ui/config_page.h"
 #include "device/device_replies.h"
 #include "i18n/text_codec.h"
@@ -43,11 +44,12 @@ class ViewerTest : public WindowTest {
     return settings;
   }
   void Connect(int board) { window_->configPage(board)->BtConnect->click(); }
-  // One Timer2 tick, then the replies it asked for.
+  // One Timer2 tick, then the replies to every request sent so far.
   void Tick() {
     window_->Timer2Timer();
-    Pump(30);
+    EXPECT_TRUE(WaitUntil([&] { return MemoS().count("Request:[") == MemoR().count("Received:["); }));
   }
+  QString MemoS() const { return window_->clientPage()->MemoS->toPlainText(); }
   QString MemoR() const { return window_->clientPage()->MemoR->toPlainText(); }
 
   DataClient* client_ = nullptr;
@@ -86,6 +88,9 @@ struct LoggerSide {
 }  // namespace
 
 TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
+  // a second between polls, so that each record is later than the last
+  ManualClock clock(Now());
+  ScopedClock scoped(clock);
   LoggerSide logger;
   ClientSettings settings = Defaults();
   settings.remoteBoard[0] = 1;  // local board A takes the server's board B
@@ -115,6 +120,7 @@ TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
 
   // every data reply runs the cycle and is recorded, whatever the interval
   for (int poll = 0; poll < 3; ++poll) {
+    clock.AdvanceSeconds(1);
     Tick();
     Tick();
   }
@@ -128,6 +134,7 @@ TEST_F(ViewerTest, InstallsTheServersRecordAndRecordsEveryDataReply) {
   // "C" while polling: the record again, polling goes on
   window.configPage(0)->BtC->click();
   ASSERT_TRUE(WaitUntil([&] { return MemoR().count("Received:[b0]") == 2; }));
+  clock.AdvanceSeconds(1);
   Tick();
   Tick();
   ASSERT_TRUE(WaitUntil([&] { return window.state().Boards[0].run.SampleCount == 4; }));
@@ -345,8 +352,7 @@ TEST_F(ViewerTest, SocketErrorsOfServerAndClientEndInTheErrorLog) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove(log);
-    c.act();
-    Pump(50);
+    c.act();  // ends once the socket's end was seen, its error (if any) reported before
     if (c.line == nullptr) {
       EXPECT_FALSE(FileExists(log)) << FileText(log);
     } else {
@@ -386,7 +392,7 @@ TEST_F(ViewerTest, RepliesAreTakenByTheirLengthWhateverTheReadsAndHoldsConsumeDa
     for (std::size_t cut : cuts) {
       peer->write(bytes.data() + at, static_cast<qint64>(cut - at));
       peer->flush();
-      Pump(20);
+      WaitUntil([&] { return AllTakenIn(*client_); });  // a read of its own
       at = cut;
     }
     peer->write(bytes.data() + at, static_cast<qint64>(bytes.size() - at));

@@ -1,10 +1,8 @@
 // The settings file follows the running program's name: a copy of the logger
 // renamed lab2 reads lab2.SET beside itself and leaves tessar.SET alone.
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include "../e2e/e2e_harness.h"
@@ -12,15 +10,6 @@
 
 namespace tessar {
 namespace {
-
-bool WaitForDirectory(const QString& path, int timeoutMs) {
-  QDeadlineTimer deadline(timeoutMs);
-  while (!QDir(path).exists()) {
-    if (deadline.hasExpired()) return false;
-    QThread::msleep(50);
-  }
-  return true;
-}
 
 TEST(SettingsPath, ARenamedLoggerReadsTheSettingsFileOfItsOwnName) {
   QTemporaryDir dir;
@@ -43,7 +32,7 @@ TEST(SettingsPath, ARenamedLoggerReadsTheSettingsFileOfItsOwnName) {
   env.insert("HOME", dir.path());
   e2e::ChildProcess lab2(program.toStdString(), {}, env, dir.path());
   ASSERT_TRUE(lab2.Started());
-  EXPECT_TRUE(WaitForDirectory(dir.path() + "/lab2-data", 30000)) << lab2.Errors();
+  EXPECT_TRUE(e2e::WaitUntil([&] { return QDir(dir.path() + "/lab2-data").exists(); }, 30000)) << lab2.Errors();
   EXPECT_TRUE(lab2.Running());
   EXPECT_FALSE(QDir(dir.path() + "/tessar-data").exists());
   EXPECT_FALSE(QDir(dir.path() + "/Tessar").exists()) << "started as a first run";

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <algorithm>
 #include <cstring>
@@ -41,6 +44,14 @@ double LeDoubleAt(const std::string& bytes, std::size_t offset) {
   double v = 0.0;
   if (offset + sizeof v <= bytes.size()) std::memcpy(&v, bytes.data() + offset, sizeof v);
   return v;
+}
+
+bool WriteToDevice(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  ::close(fd);
+  return written;
 }
 
 ProcessResult RunProcess(const std::string& program, const QStringList& arguments, int timeoutMs) {

@@ -27,6 +27,13 @@ double LeDoubleAt(const std::string& bytes, std::size_t offset);
 // (<day>/<letter>/*.ORV), in time order.
 std::vector<RecordingRecord> BoardRecords(const std::string& dataDirectory, char letter);
 
+// Writes `bytes` to the device at `path` (a serial port or a simulator's
+// pseudo-terminal), as its other end would; false when it cannot be opened,
+// for instance while a program holds it. A command written behind what a
+// program sent shows, once orva-sim logs it, that everything before it was
+// read.
+bool WriteToDevice(const std::string& path, const std::string& bytes);
+
 struct ProcessResult {
   int exitCode = -1;
   bool finished = false;

@@ -13,7 +13,12 @@ namespace tessar::test {
 
 namespace {
 constexpr int kLookMs = 20;
-}
+
+// Objects given to deleteLater() go as they would in the program's own event
+// loop, which these waits stand in for (a closed socket leaves its server's
+// list, for one).
+void DeleteLaterObjects() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+}  // namespace
 
 double TimeScale() {
   static const double scale = [] {
@@ -43,6 +48,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   while (!done()) {
     if (deadline.hasExpired()) return done();
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    DeleteLaterObjects();
   }
   return true;
 }
@@ -57,8 +63,10 @@ void RunEventsFor(int ms) {
   QDeadlineTimer deadline(std::max(ms, 0));
   QTimer wake;  // the loop blocks between events: woken at least this often
   wake.start(std::clamp(ms, 1, kLookMs));
-  while (!deadline.hasExpired())
+  while (!deadline.hasExpired()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    DeleteLaterObjects();
+  }
 }
 
 }  // namespace tessar::test

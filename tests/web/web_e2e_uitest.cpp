@@ -16,7 +16,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QWebSocket>
 #include <algorithm>
 #include <cstring>
@@ -42,12 +41,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kToken = "lab-T0ken";
-
-void Wait(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
 
 struct Reply {
   int status = 0;
@@ -121,11 +114,8 @@ class WebReadout : public testing::Test {
     tessar_ = std::make_unique<ChildProcess>(install_->ProgramPath(), QStringList{}, env, root);
     ASSERT_TRUE(tessar_->Started());
     // until board A has two records and the server answers
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() &&
-           (BoardRecords(install_->DataDirectory(), 'A').size() < 2 ||
-            Get(port_, "/api/info", Bearer()).status != 200))
-      Wait(200);
+    WaitUntil([] { return BoardRecords(install_->DataDirectory(), 'A').size() >= 2 &&
+                          Get(port_, "/api/info", Bearer()).status == 200; }, 20000);
     const Reply info = Get(port_, "/api/info", Bearer());
     ASSERT_EQ(info.status, 200) << info.error.toStdString() << " port " << port_ << "\n"
                                 << tessar_->Errors() << FileText(install_->BinDirectory() + "/tessar.web");
@@ -150,10 +140,7 @@ class WebReadout : public testing::Test {
   // Board D's device falls silent after three frames: the board stops
   // receiving three ticks later.
   static void WaitUntilBoardDIsSilent() {
-    QDeadlineTimer silent(10000);
-    while (!silent.hasExpired() &&
-           !Get(port_, "/api/boards", Bearer()).body.contains("\"receiving\":false"))
-      Wait(200);
+    WaitUntil([] { return Get(port_, "/api/boards", Bearer()).body.contains("\"receiving\":false"); }, 10000);
   }
 
   static inline std::unique_ptr<PrivateInstall> install_;
@@ -239,10 +226,11 @@ TEST_F(WebReadout, RefusesWithoutTheTokenAndOutsideItsPaths) {
   // a WebSocket without the token, or elsewhere than /ws, never opens
   for (const QString& path : {QString("/ws"), QString("/api?token=") + kToken}) {
     QWebSocket socket;
-    bool opened = false;
+    bool opened = false, ended = false;
     QObject::connect(&socket, &QWebSocket::connected, [&] { opened = true; });
+    QObject::connect(&socket, &QWebSocket::disconnected, [&] { ended = true; });
     socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1%2").arg(port_).arg(path)));
-    Wait(800);
+    EXPECT_TRUE(WaitUntil([&] { return ended; })) << "the handshake is refused";
     EXPECT_FALSE(opened) << path.toStdString();
   }
 }
@@ -254,7 +242,12 @@ TEST_F(WebReadout, WebSocketPushesEachRecordOnceAndTheAlarms) {
     messages.push_back(QJsonDocument::fromJson(text.toUtf8()).object());
   });
   socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?token=%2").arg(port_).arg(kToken)));
-  Wait(6500);
+  // until each receiving board's records and board C's alarms came several times
+  EXPECT_TRUE(WaitUntil([&] {
+    std::map<QString, int> count;
+    for (const QJsonObject& m : messages) ++count[m["type"].toString() + m["board"].toString()];
+    return count["recordA"] >= 5 && count["recordB"] >= 5 && count["recordC"] >= 5 && count["alarmC"] >= 4;
+  }, 20000));
   socket.close();
   std::map<char, std::vector<std::string>> pushed;
   int alarms = 0;
@@ -284,9 +277,11 @@ TEST_F(WebReadout, WebSocketPushesEachRecordOnceAndTheAlarms) {
 
 TEST_F(WebReadout, FiftyClientsComeAndGoWhileFourBoardsRecord) {
   const std::size_t before = BoardRecords(Data(), 'A').size();
-  QDeadlineTimer deadline(6000);
+  // rounds until four records were written meanwhile, three rounds at least
   int rounds = 0;
-  while (!deadline.hasExpired()) {
+  const QDeadlineTimer guard(test::Scaled(30000));
+  while (rounds < 3 || BoardRecords(Data(), 'A').size() - before < 4) {
+    ASSERT_FALSE(guard.hasExpired()) << BoardRecords(Data(), 'A').size() - before << " records meanwhile";
     std::vector<std::unique_ptr<QWebSocket>> sockets;
     int connected = 0;
     for (int i = 0; i < 50; ++i) {
@@ -295,22 +290,15 @@ TEST_F(WebReadout, FiftyClientsComeAndGoWhileFourBoardsRecord) {
       sockets.back()->open(
           QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?token=%2").arg(port_).arg(kToken)));
     }
-    QDeadlineTimer opened(10000);
-    while (connected < 50 && !opened.hasExpired()) Wait(20);
-    EXPECT_EQ(connected, 50);
+    EXPECT_TRUE(WaitUntil([&] { return connected == 50; }, 10000)) << connected;
     if (rounds % 2 == 0) {
       for (auto& s : sockets) s->close();
     } else {
       for (auto& s : sockets) s->abort();  // gone without a word
     }
-    Wait(100);
     ++rounds;
   }
-  Wait(1500);
-  EXPECT_GE(rounds, 3);
   EXPECT_TRUE(tessar_->Running());
-  // a record a second went on all the while (some slack for a loaded machine)
-  EXPECT_GE(BoardRecords(Data(), 'A').size() - before, 4u);
   EXPECT_EQ(Get(port_, "/api/boards", Bearer()).status, 200);
 }
 

@@ -119,7 +119,7 @@ std::vector<std::int32_t> FrameCounts(Device& device, long index, double seconds
                                       std::mt19937& rng) {
   std::array<double, tessar::kSlotCount> values{};
   for (int slot = 0; slot < tessar::kSlotCount; ++slot) {
-    values[slot] = device.setup.signals[slot].ValueAt(seconds, rng);
+    values[slot] = device.setup.signals[slot].ValueAt(seconds, index, rng);
   }
   orva::ApplyValueFaults(device.setup, index, values);
   std::vector<std::int32_t> counts = orva::CountsFor(device.record, device.kind, values);

@@ -43,8 +43,9 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-double Signal::ValueAt(double seconds, std::mt19937& rng) const {
+double Signal::ValueAt(double seconds, long frame, std::mt19937& rng) const {
   switch (kind) {
+    case Kind::Steps: return steps[static_cast<std::size_t>(frame) % steps.size()];
     case Kind::Constant: return a;
     case Kind::Ramp: return a + b * seconds;
     case Kind::Sine: return c > 0 ? a + b * std::sin(2 * std::numbers::pi * seconds / c) : a;
@@ -78,6 +79,9 @@ bool ParseSignal(const std::string& text, Signal& signal) {
     s.kind = Signal::Kind::Noise;
   } else if (name == "open" && numbers.empty()) {
     s.kind = Signal::Kind::Open;
+  } else if (name == "steps" && !numbers.empty()) {
+    s.kind = Signal::Kind::Steps;
+    s.steps = numbers;
   } else {
     return false;
   }

@@ -17,18 +17,20 @@ namespace orva {
 // thermocouple channel and for the cold junction, mV for a voltage channel,
 // the user's units for a type-A channel.
 struct Signal {
-  enum class Kind { Constant, Ramp, Sine, Noise, Open };
+  enum class Kind { Constant, Ramp, Sine, Noise, Open, Steps };
   Kind kind = Kind::Constant;
   double a = 0.0;  // constant value, ramp start, sine centre, noise centre
   double b = 0.0;  // ramp rate per second, sine amplitude, noise deviation
   double c = 0.0;  // sine period in seconds
+  std::vector<double> steps;  // one value per frame, over and over
 
-  // NaN for an open input.
-  double ValueAt(double seconds, std::mt19937& rng) const;
+  // The value of frame number `frame` (0 = the first after "DK"), sent
+  // `seconds` after the start; NaN for an open input.
+  double ValueAt(double seconds, long frame, std::mt19937& rng) const;
 };
 
 // Parses "constant:V", "ramp:START:RATE", "sine:CENTRE:AMPL:PERIOD",
-// "noise:CENTRE:SD", "open". False on anything else.
+// "noise:CENTRE:SD", "open", "steps:V:V:...". False on anything else.
 bool ParseSignal(const std::string& text, Signal& signal);
 
 struct Fault {

@@ -110,6 +110,7 @@ void SerialChannel::OnReadyRead() {
     // A full buffer without a line end would never produce another event:
     // the line is noise, drop it.
     port.clear(QSerialPort::Input);
+    ++noiseDrops_;
     return;
   }
   emit RxChar(static_cast<int>(waiting));

@@ -54,6 +54,8 @@ class SerialChannel : public QObject {
   // At most `maxCount` of the bytes waiting, without waiting for more.
   QByteArray ReadStr(int maxCount);
   qint64 InQueue() const;
+  // How often a full buffer without a line end was dropped as noise.
+  int NoiseDrops() const { return noiseDrops_; }
 
   QSerialPort& Device() { return port; }
 
@@ -76,6 +78,7 @@ class SerialChannel : public QObject {
   QString error_;
   QString accessAdvice_;
   int baudRate_ = kBaudRate;
+  int noiseDrops_ = 0;
 };
 
 }  // namespace tessar
