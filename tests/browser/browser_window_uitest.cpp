@@ -614,13 +614,24 @@ TEST_F(BrowserWindowTest, ItsDialogsStackAboveTheBrowserUnderAWindowManager) {
   environment.insert(QStringLiteral("DISPLAY"), display);
   environment.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
   manager.process.setProcessEnvironment(environment);
-  manager.process.start(openbox, {QStringLiteral("--sm-disable")});
-  ASSERT_TRUE(test::WaitUntil([&] {
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-display"), display, QStringLiteral("-root"),
-                                          QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-    return xprop.waitForFinished(5000) && xprop.readAllStandardOutput().contains("window id");
-  }, 20000)) << "openbox did not take the display";
+  manager.process.setProcessChannelMode(QProcess::MergedChannels);
+  // openbox runs its startup command once it manages the screen: the line
+  // that command prints is the sign that the window manager took the display.
+  manager.process.start(openbox, {QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
+                                  QStringLiteral("xprop -root _NET_SUPPORTING_WM_CHECK")});
+  QByteArray managerOutput;
+  const bool managing = test::WaitUntil([&] {
+    managerOutput += manager.process.readAll();
+    return managerOutput.contains("window id") || manager.process.state() == QProcess::NotRunning;
+  }, 60000);
+  managerOutput += manager.process.readAll();
+  ASSERT_TRUE(managing && manager.process.state() == QProcess::Running)
+      << "openbox did not take the display " << display.toStdString() << " (openbox "
+      << (manager.process.state() == QProcess::NotRunning
+              ? "ended with status " + std::to_string(manager.process.exitCode())
+              : std::string("still starting"))
+      << "); openbox said: " << managerOutput.toStdString()
+      << "; Xvfb said: " << server.process.readAllStandardError().toStdString();
 
   environment.insert(QStringLiteral("TESSAR_STACKING_DISPLAY"), display);
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));

@@ -18,7 +18,6 @@
 namespace tessar {
 namespace {
 
-using test::Pump;
 using test::SimProcess;
 using test::WaitUntil;
 
@@ -134,7 +133,8 @@ TEST(DeviceLink, AFailedPortIsOpenedAgainWhenItsDeviceReturns) {
   ASSERT_TRUE(WaitUntil([&] { return !link.BoardPort(0).Connected(); }, 3000));
   EXPECT_TRUE(told.Has("Board A: " + Com(a) + " lost (")) << told.status.join('\n').toStdString();
   // several retry intervals without the device: not a word more
-  Pump(3 * DeviceLink::kRetryTicks * kTickMs);
+  const int lost = link.WatchTicks();
+  ASSERT_TRUE(WaitUntil([&] { return link.WatchTicks() >= lost + 3 * DeviceLink::kRetryTicks; }, 10000));
   EXPECT_EQ(told.status.size(), 3) << told.status.join('\n').toStdString();
   simA = std::make_unique<SimProcess>(folder, QStringList{"--device", Com(a), "--period", "100"});
   ASSERT_TRUE(simA->Started());
@@ -153,7 +153,8 @@ TEST(DeviceLink, AFailedPortIsOpenedAgainWhenItsDeviceReturns) {
   // Get Configure keeps board C's device on the configuration channel
   link.ReleaseBoardPort(2);
   link.BoardPort(2).Close();
-  Pump(2 * DeviceLink::kRetryTicks * kTickMs);
+  const int released = link.WatchTicks();
+  ASSERT_TRUE(WaitUntil([&] { return link.WatchTicks() >= released + 2 * DeviceLink::kRetryTicks; }, 10000));
   EXPECT_FALSE(link.BoardPort(2).Connected());
   EXPECT_EQ(told.Count(Com(c) + " was opened"), 1);
   link.SwitchOutputsOffAndClose({2, 2, 2, 2});
@@ -193,7 +194,8 @@ TEST(DeviceLink, ASilentDeviceAndOneOfAnotherModelAreTold) {
   ASSERT_EQ(kill(static_cast<pid_t>(simA.Pid()), SIGSTOP), 0);
   const QString silent = "Board A: " + Com(a) + " has sent nothing for 1 s";
   ASSERT_TRUE(WaitUntil([&] { return told.Count(silent) == 1; }, 5000));
-  Pump(3 * kSilentTicks * kTickMs);
+  const int fellSilent = link.WatchTicks();
+  ASSERT_TRUE(WaitUntil([&] { return link.WatchTicks() >= fellSilent + 3 * kSilentTicks; }, 10000));
   EXPECT_EQ(told.Count(silent), 1);
   ASSERT_EQ(kill(static_cast<pid_t>(simA.Pid()), SIGCONT), 0);
   ASSERT_TRUE(WaitUntil([&] { return told.Count("Board A: " + Com(a) + " sends again") == 1; }, 5000));

@@ -91,6 +91,7 @@ void DeviceLink::SwitchOutputsOffAndClose(const std::array<int, kBoardCount>& mo
 }
 
 void DeviceLink::WatchTick() {
+  ++watchTicks_;
   for (int b = 0; b < kBoardCount; ++b) {
     Watched& w = watched_[static_cast<std::size_t>(b)];
     if (w.portNumber < 1) continue;

@@ -44,6 +44,9 @@ class DeviceLink : public QObject {
   // The watch's tick (tests make it short); the retry and silence counts are
   // in ticks.
   void SetWatchTickMs(int ms) { watch_.setInterval(ms); }
+  // Watch ticks run since the start: what a check that something did not
+  // happen waits for.
+  int WatchTicks() const { return watchTicks_; }
 
   SerialChannel& BoardPort(int board) { return *boardPorts_[static_cast<std::size_t>(board)]; }
   SerialChannel& ConfigPort() { return *configPort_; }
@@ -97,6 +100,7 @@ class DeviceLink : public QObject {
   std::function<FrameState&(int)> frameOf_;
   std::array<Watched, kBoardCount> watched_;
   QTimer watch_;
+  int watchTicks_ = 0;
   bool koreanUi_ = true;
 };
 

@@ -388,7 +388,7 @@ void MainWindow::ShowBoardRecord(int board) {
 // Each instance records into a folder of its own unless its settings say otherwise.
 std::string MainWindow::DefaultDataFolder() const {
   std::string folder = edition_.dataFolderName;
-  if (!instance_.isEmpty()) folder += "-" + instance_.toStdString();
+  if (!instance_.isEmpty()) folder.append(1, '-').append(instance_.toStdString());
   return DefaultDataDirectory(folder.c_str());
 }
 
