@@ -54,9 +54,9 @@ std::string WriteCyclingDay(const std::filesystem::path& dataDirectory, int boar
 
   std::mt19937 rng(7);
   std::normal_distribution<double> noise(0.0, 1.0);
-  // channels 1..8: air in, air out, two parts, the base plate, coolant,
+  // channels 1..8: air in, air out, two samples, the base plate, coolant,
   // heater and the room
-  Lag airIn{1.5}, airOut{3.0}, part1{7.0}, part2{11.0}, plate{5.0}, heater{4.0};
+  Lag airIn{1.5}, airOut{3.0}, sample1{7.0}, sample2{11.0}, plate{5.0}, heater{4.0};
   const double step = intervalSeconds / 60.0;
 
   const RecordingHeader header = BuildRecordingHeader(settings, dayStart);
@@ -81,8 +81,8 @@ std::string WriteCyclingDay(const std::filesystem::path& dataDirectory, int boar
     record.values[0] = room + 2.0 + 0.05 * noise(rng);  // the device's cold junction
     record.values[1] = in + 0.6 * noise(rng);
     record.values[2] = airOut.Step(in, step) + 0.6 * noise(rng);
-    record.values[3] = part1.Step(in, step) + 0.3 * noise(rng);
-    record.values[4] = part2.Step(in, step) + 0.3 * noise(rng);
+    record.values[3] = sample1.Step(in, step) + 0.3 * noise(rng);
+    record.values[4] = sample2.Step(in, step) + 0.3 * noise(rng);
     record.values[5] = plate.Step(in, step) + 0.4 * noise(rng);
     record.values[6] = 8.0 + (in < 0 ? 6.0 : 1.0) + 0.4 * noise(rng);
     record.values[7] =
