@@ -18,6 +18,9 @@ instrumented_tree=${TESSAR_SANITIZE_BUILD_DIR:-build-asan}
 # the sloppiness lets it cache the objects built with a precompiled header.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
+# Debian's flags map the tree's folder to "." (-ffile-prefix-map=TREE=.): the
+# objects are the same in every clone, so the folder is left out of the hash.
+export CCACHE_IGNOREOPTIONS=${CCACHE_IGNOREOPTIONS:-"-ffile-prefix-map=*"}
 tree_launcher=()
 if command -v ccache >/dev/null; then tree_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 

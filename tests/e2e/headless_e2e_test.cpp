@@ -234,7 +234,10 @@ TEST(HeadlessEndToEnd, AnInstalledLoggerKeepsItsFilesInThePerUserFolder) {
   const std::string root = dir.path().toStdString();
   const std::string prefix = root + "/prefix";
   const ProcessResult installed =
-      RunProcess("cmake", {"--install", TESSAR_BIN_DIR "/..", "--prefix", QString::fromStdString(prefix)}, 120000);
+      RunProcess("cmake",
+                 {"--install", QString::fromStdString(BinPath("..")), "--prefix",
+                  QString::fromStdString(prefix)},
+                 120000);
   ASSERT_EQ(installed.exitCode, 0) << installed.out << installed.err;
   for (const char* file : {"bin/tessar", "bin/tessview", "bin/tessar-settings", "bin/tessar-records",
                            "bin/orva-sim", "share/applications/tessar.desktop",

@@ -7,6 +7,7 @@
 
 #include "../e2e/e2e_harness.h"
 #include "settings/board_settings.h"
+#include "test_support.h"
 
 namespace tessar {
 namespace {
@@ -15,7 +16,7 @@ TEST(SettingsPath, ARenamedLoggerReadsTheSettingsFileOfItsOwnName) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString program = dir.path() + "/lab2";
-  ASSERT_TRUE(QFile::copy(QStringLiteral(TESSAR_BIN_DIR "/tessar"), program));
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(test::BinPath("tessar")), program));
   // each file names its own data directory, which the start sequence creates
   for (const char* name : {"lab2", "tessar"}) {
     SettingsImage image;
