@@ -14,8 +14,8 @@
 shipped_tree=${TESSAR_BUILD_DIR:-build}
 instrumented_tree=${TESSAR_SANITIZE_BUILD_DIR:-build-asan}
 
-# ccache keeps compiled objects across build folders and clones of the tree;
-# the sloppiness lets it cache the objects built with a precompiled header.
+# ccache keeps compiled objects across build folders and clones of the tree
+# (the sloppiness is what it asks for where a precompiled header is used).
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
 # Debian's flags map the tree's folder to "." (-ffile-prefix-map=TREE=.): the
@@ -42,8 +42,11 @@ configure_shipped_tree() {
 }
 
 configure_instrumented_tree() {
+  # its debug information names the tree "." too, as the shipped tree's does,
+  # so that ccache takes its objects from another clone's build
   cmake -S . -B "$instrumented_tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DTESSAR_SANITIZE=address,undefined -DTESSAR_FUZZ=ON \
+    -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$PWD=." \
     -DTESSAR_BUILD_BENCH=OFF "${tree_launcher[@]}" >/dev/null
 }
 
