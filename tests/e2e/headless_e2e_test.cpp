@@ -233,11 +233,7 @@ TEST(HeadlessEndToEnd, AnInstalledLoggerKeepsItsFilesInThePerUserFolder) {
   ASSERT_TRUE(dir.isValid());
   const std::string root = dir.path().toStdString();
   const std::string prefix = root + "/prefix";
-  const ProcessResult installed =
-      RunProcess("cmake",
-                 {"--install", QString::fromStdString(BinPath("..")), "--prefix",
-                  QString::fromStdString(prefix)},
-                 120000);
+  const ProcessResult installed = InstallBuildTree(prefix);
   ASSERT_EQ(installed.exitCode, 0) << installed.out << installed.err;
   for (const char* file : {"bin/tessar", "bin/tessview", "bin/tessar-settings", "bin/tessar-records",
                            "bin/orva-sim", "share/applications/tessar.desktop",
@@ -329,7 +325,9 @@ TEST(HeadlessEndToEnd, ABadCommandLineOrNetFileIsRefusedWithTheUsageAndStatus2) 
       fs::remove(net);
       EXPECT_EQ(result.exitCode, 2);
       EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
-      if (!c.netFile) EXPECT_NE(result.err.find("Usage: " + std::string(name)), std::string::npos) << result.err;
+      if (!c.netFile) {
+        EXPECT_NE(result.err.find("Usage: " + std::string(name)), std::string::npos) << result.err;
+      }
       EXPECT_TRUE(result.out.empty()) << result.out;
       EXPECT_FALSE(FileExists(install.BinDirectory() + "/" + name + ".SET"));
     }
@@ -400,7 +398,9 @@ TEST(HeadlessEndToEnd, TerminationSignalsRunTheOrderlyShutdownInBothEditions) {
     // loop, when the box is open: the servers open before the ports)
     ASSERT_EQ(viewer.Ask(kDataCode, kFrameReplySize, 30000).size(), std::size_t(kFrameReplySize))
         << tessar.Errors();
-    if (c.boxOpen) EXPECT_EQ(count("COM1 DK"), opened) << "board B opens after the box";
+    if (c.boxOpen) {
+      EXPECT_EQ(count("COM1 DK"), opened) << "board B opens after the box";
+    }
     fs::remove(settings);
 
     tessar.Signal(c.signal);
@@ -495,7 +495,7 @@ TEST(HeadlessEndToEnd, TwoInstancesRecordTheirOwnBoardsAndServeThemOnTheirOwnPor
     std::unique_ptr<ChildProcess> sim;
     std::unique_ptr<ChildProcess> tessar;
   };
-  Instance instances[2] = {{"oven-1", 31.0}, {"oven-2", 61.0}};
+  Instance instances[2] = {{"oven-1", 31.0, 0, {}, {}, {}, {}}, {"oven-2", 61.0, 0, {}, {}, {}, {}}};
   int lastPort = 0;
   for (Instance& i : instances) {
     i.folder = install.BinDirectory() + "/" + i.name;

@@ -175,11 +175,7 @@ TEST(ReadmeRecipe, TheServiceSectionRecordsTheDevicesValues) {
 TEST(ReadmeRecipe, TheInstallShipsTheReadmeAndTheFilesPage) {
   QTemporaryDir dir;
   const std::string prefix = dir.path().toStdString() + "/prefix";
-  const ProcessResult installed =
-      RunProcess("cmake",
-                 {"--install", QString::fromStdString(BinPath("..")), "--prefix",
-                  QString::fromStdString(prefix)},
-                 120000);
+  const ProcessResult installed = InstallBuildTree(prefix);
   ASSERT_EQ(installed.exitCode, 0) << installed.out << installed.err;
   EXPECT_EQ(FileText(prefix + "/share/doc/tessar/README.md"), FileText(SourcePath("README.md")));
   const std::string page = prefix + "/share/man/man5/tessar.5.gz";

@@ -74,6 +74,13 @@ ProcessResult RunProcess(const std::string& program, const QStringList& argument
   return result;
 }
 
+ProcessResult InstallBuildTree(const std::string& prefix) {
+  return RunProcess("cmake",
+                    {"--install", QString::fromStdString(BinPath("..")), "--prefix",
+                     QString::fromStdString(prefix)},
+                    120000);
+}
+
 std::vector<RecordingRecord> BoardRecords(const std::string& dataDirectory, char letter) {
   namespace fs = std::filesystem;
   std::vector<fs::path> paths;

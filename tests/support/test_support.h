@@ -45,4 +45,7 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::string& program, const QStringList& arguments,
                          int timeoutMs = 30000);
 
+// `cmake --install` of this build tree into `prefix`.
+ProcessResult InstallBuildTree(const std::string& prefix);
+
 }  // namespace tessar::test
